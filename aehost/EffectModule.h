@@ -1,0 +1,44 @@
+// A loaded effect module: its PiPL checked and its entry point resolved. The library stays
+// loaded for the life of the object.
+#pragma once
+
+#include "PiPL.h"
+
+#include "AE_Effect.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace aehost {
+
+struct ModuleError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+class EffectModule {
+public:
+    // Throws ModuleError with a message for the user when the file is missing, is not an
+    // effect, names no 64-bit entry point, or cannot be loaded.
+    explicit EffectModule(const std::string& path);
+    ~EffectModule();
+    EffectModule(const EffectModule&) = delete;
+    EffectModule& operator=(const EffectModule&) = delete;
+
+    const std::string& path() const { return path_; }
+    const PiPL& pipl() const { return pipl_; }
+    std::string name() const;
+    std::string category() const;
+    std::string matchName() const;
+    PF_EntryPointFunc entryPoint() const { return entry_; }
+
+    // The module found beside the running program (the one the build puts there).
+    static std::string besideProgram();
+
+private:
+    std::string path_;
+    PiPL pipl_;
+    void* library_ = nullptr;
+    PF_EntryPointFunc entry_ = nullptr;
+};
+
+} // namespace aehost

@@ -1,0 +1,120 @@
+#include "HandlePool.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace aehost {
+namespace {
+
+// A handle points at the first field, so *handle is the block's memory, as the API requires.
+struct Block {
+    void* memory;
+    A_HandleSize size;
+    int locks;
+};
+
+HandlePool* active = nullptr;
+
+Block* blockOf(PF_Handle handle) {
+    return reinterpret_cast<Block*>(handle);
+}
+
+} // namespace
+
+HandlePool::HandlePool() : suite_{} {
+    suite_.host_new_handle = &HandlePool::newHandle;
+    suite_.host_lock_handle = &HandlePool::lock;
+    suite_.host_unlock_handle = &HandlePool::unlock;
+    suite_.host_dispose_handle = &HandlePool::dispose;
+    suite_.host_get_handle_size = &HandlePool::sizeOf;
+    suite_.host_resize_handle = &HandlePool::resize;
+    active = this;
+}
+
+HandlePool::~HandlePool() {
+    if (active == this) {
+        active = nullptr;
+    }
+}
+
+void HandlePool::fillCallbacks(PF_UtilCallbacks& utils) const {
+    utils.host_new_handle = suite_.host_new_handle;
+    utils.host_lock_handle = suite_.host_lock_handle;
+    utils.host_unlock_handle = suite_.host_unlock_handle;
+    utils.host_dispose_handle = suite_.host_dispose_handle;
+    utils.host_get_handle_size = suite_.host_get_handle_size;
+    utils.host_resize_handle = suite_.host_resize_handle;
+}
+
+PF_Handle HandlePool::newHandle(A_HandleSize size) {
+    std::lock_guard<std::mutex> guard(active->mutex_);
+    if (active->failures_ > 0) {
+        --active->failures_;
+        return nullptr;
+    }
+    void* memory = std::calloc(size > 0 ? size : 1, 1);
+    if (memory == nullptr) {
+        return nullptr;
+    }
+    ++active->live_;
+    ++active->allocations_;
+    return reinterpret_cast<PF_Handle>(new Block{memory, size, 0});
+}
+
+void* HandlePool::lock(PF_Handle handle) {
+    if (handle == nullptr) {
+        return nullptr;
+    }
+    std::lock_guard<std::mutex> guard(active->mutex_);
+    if (blockOf(handle)->locks++ == 0) {
+        ++active->locked_;
+    }
+    return blockOf(handle)->memory;
+}
+
+void HandlePool::unlock(PF_Handle handle) {
+    if (handle == nullptr) {
+        return;
+    }
+    std::lock_guard<std::mutex> guard(active->mutex_);
+    if (blockOf(handle)->locks > 0 && --blockOf(handle)->locks == 0) {
+        --active->locked_;
+    }
+}
+
+void HandlePool::dispose(PF_Handle handle) {
+    if (handle == nullptr) {
+        return;
+    }
+    std::lock_guard<std::mutex> guard(active->mutex_);
+    Block* block = blockOf(handle);
+    if (block->locks > 0) {
+        --active->locked_;
+    }
+    std::free(block->memory);
+    delete block;
+    --active->live_;
+}
+
+A_HandleSize HandlePool::sizeOf(PF_Handle handle) {
+    return handle ? blockOf(handle)->size : 0;
+}
+
+PF_Err HandlePool::resize(A_HandleSize size, PF_Handle* handle) {
+    if (handle == nullptr || *handle == nullptr) {
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    Block* block = blockOf(*handle);
+    void* memory = std::realloc(block->memory, size > 0 ? size : 1);
+    if (memory == nullptr) {
+        return PF_Err_OUT_OF_MEMORY;
+    }
+    if (size > block->size) {
+        std::memset(static_cast<char*>(memory) + block->size, 0, size - block->size);
+    }
+    block->memory = memory;
+    block->size = size;
+    return PF_Err_NONE;
+}
+
+} // namespace aehost

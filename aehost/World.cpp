@@ -1,0 +1,72 @@
+#include "World.h"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace aehost {
+
+World::World(int width, int height, int paddingBytes, std::uint8_t padValue) : world_{} {
+    if (width < 0 || height < 0 || paddingBytes < 0) {
+        throw std::invalid_argument("world sizes must not be negative");
+    }
+    const std::size_t rowbytes = std::size_t(width) * 4 + std::size_t(paddingBytes);
+    memory_.assign(rowbytes * std::size_t(height), padValue);
+    for (int y = 0; y < height; ++y) {
+        std::memset(memory_.data() + y * rowbytes, 0, std::size_t(width) * 4);
+    }
+    world_.data = height > 0 ? reinterpret_cast<PF_PixelPtr>(memory_.data()) : nullptr;
+    world_.rowbytes = static_cast<A_long>(rowbytes);
+    world_.width = width;
+    world_.height = height;
+    world_.extent_hint = {0, 0, width, height};
+    world_.pix_aspect_ratio = {1, 1};
+    world_.world_flags = PF_WorldFlag_WRITEABLE;
+}
+
+PF_Pixel& World::at(int x, int y) {
+    if (x < 0 || y < 0 || x >= width() || y >= height()) {
+        throw std::out_of_range("pixel outside the world");
+    }
+    return *reinterpret_cast<PF_Pixel*>(memory_.data() + std::size_t(y) * rowbytes() + x * 4);
+}
+
+const PF_Pixel& World::at(int x, int y) const {
+    return const_cast<World*>(this)->at(x, y);
+}
+
+void World::fill(PF_Pixel pixel) {
+    for (int y = 0; y < height(); ++y) {
+        for (int x = 0; x < width(); ++x) {
+            at(x, y) = pixel;
+        }
+    }
+}
+
+void World::fromRgba(const RgbaImage& image) {
+    if (image.width != width() || image.height != height() ||
+        image.pixels.size() != std::size_t(width()) * height() * 4) {
+        throw std::invalid_argument("image and world differ in size");
+    }
+    const std::uint8_t* p = image.pixels.data();
+    for (int y = 0; y < height(); ++y) {
+        for (int x = 0; x < width(); ++x, p += 4) {
+            at(x, y) = PF_Pixel{p[3], p[0], p[1], p[2]};
+        }
+    }
+}
+
+RgbaImage World::toRgba() const {
+    RgbaImage image;
+    image.width = width();
+    image.height = height();
+    image.pixels.reserve(std::size_t(width()) * height() * 4);
+    for (int y = 0; y < height(); ++y) {
+        for (int x = 0; x < width(); ++x) {
+            const PF_Pixel& px = at(x, y);
+            image.pixels.insert(image.pixels.end(), {px.red, px.green, px.blue, px.alpha});
+        }
+    }
+    return image;
+}
+
+} // namespace aehost

@@ -1,0 +1,121 @@
+#include "ParamListing.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace zarvo {
+namespace {
+
+std::string fixedText(PF_Fixed value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value / 65536.0);
+    return text;
+}
+
+std::string colorText(const PF_Pixel& p) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", p.red, p.green, p.blue);
+    return text;
+}
+
+std::vector<std::string> splitChoices(const std::string& choices) {
+    std::vector<std::string> out;
+    std::istringstream in(choices);
+    std::string item;
+    while (std::getline(in, item, '|')) {
+        out.push_back(item);
+    }
+    return out;
+}
+
+std::string range(const std::string& lo, const std::string& hi) {
+    return lo + " to " + hi;
+}
+
+std::string describe(const aehost::DeclaredParam& p) {
+    const PF_ParamDef& d = p.def;
+    std::ostringstream out;
+    switch (d.param_type) {
+    case PF_Param_SLIDER:
+        out << "integer slider, valid "
+            << range(std::to_string(d.u.sd.valid_min), std::to_string(d.u.sd.valid_max))
+            << ", slider "
+            << range(std::to_string(d.u.sd.slider_min), std::to_string(d.u.sd.slider_max))
+            << ", default " << d.u.sd.dephault;
+        break;
+    case PF_Param_FIX_SLIDER: {
+        const std::string unit = (d.u.fd.display_flags & PF_ValueDisplayFlag_PERCENT) ? "%" : "";
+        out << (unit.empty() ? "slider" : "percent slider") << ", valid "
+            << range(fixedText(d.u.fd.valid_min) + unit, fixedText(d.u.fd.valid_max) + unit)
+            << ", slider "
+            << range(fixedText(d.u.fd.slider_min) + unit, fixedText(d.u.fd.slider_max) + unit)
+            << ", default " << fixedText(d.u.fd.dephault) << unit;
+        break;
+    }
+    case PF_Param_POPUP: {
+        const auto names = splitChoices(p.choices);
+        out << "popup, choices ";
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            out << (i ? " | " : "") << names[i];
+        }
+        const int dflt = d.u.pd.dephault;
+        out << ", default "
+            << (dflt >= 1 && dflt <= int(names.size()) ? names[dflt - 1] : std::to_string(dflt));
+        break;
+    }
+    case PF_Param_COLOR:
+        out << "color, default " << colorText(d.u.cd.dephault);
+        break;
+    case PF_Param_NO_DATA:
+        out << "header strip, " << d.ui_width << " x " << d.ui_height << " custom drawn";
+        break;
+    case PF_Param_GROUP_START:
+        out << "group";
+        break;
+    case PF_Param_CHECKBOX:
+        out << "checkbox";
+        break;
+    default:
+        out << "type " << d.param_type;
+        break;
+    }
+    return out.str();
+}
+
+} // namespace
+
+std::string aboutText(const std::string& message) {
+    std::string text = message;
+    for (char& c : text) {
+        if (c == '\r') {
+            c = '\n';
+        }
+    }
+    if (!text.empty() && text.back() != '\n') {
+        text += '\n';
+    }
+    return text;
+}
+
+std::string paramListing(const std::vector<aehost::DeclaredParam>& params) {
+    std::ostringstream out;
+    int depth = 0;
+    for (const auto& p : params) {
+        if (p.def.param_type == PF_Param_GROUP_END) {
+            depth = depth > 0 ? depth - 1 : 0;
+            continue;
+        }
+        const std::string indent(2 * depth, ' ');
+        std::string name = indent + p.def.name;
+        if (name.size() < 28) {
+            name.resize(28, ' ');
+        }
+        out << name << "  " << describe(p) << "\n";
+        if (p.def.param_type == PF_Param_GROUP_START) {
+            ++depth;
+        }
+    }
+    return out.str();
+}
+
+} // namespace zarvo

@@ -1,0 +1,28 @@
+// The process-wide set of contexts: one root made at global set-up, and one context per
+// rendering thread, made on that thread's first render and sharing objects with the root.
+// Owns every context. The lock guards slot assignment, per-thread construction and the map;
+// createRoot and destroyAll run only while no render is in progress and take no lock.
+#pragma once
+
+#include "AEOpenGLContext.h"
+
+namespace Kelvane {
+namespace Neon {
+
+class ContextRegistry {
+public:
+    // Throws AESDK_OpenGL_Fault when the context cannot be made; the root is then unchanged.
+    static void createRoot();
+    static AEOpenGLContext* rootContext();
+    // The calling thread's context, constructed on its first call (not made current here).
+    // A thread whose context is missing gets a new one in its slot.
+    static AEOpenGLContext* contextForCurrentThread();
+    // Deletes every per-thread context, then the root. Leaves no context current.
+    static void destroyAll();
+
+    // The slot of the calling thread, -1 before its first lookup.
+    static int currentThreadSlot();
+};
+
+} // namespace Neon
+} // namespace Kelvane

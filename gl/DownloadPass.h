@@ -1,0 +1,25 @@
+// Converts a resolved frame (premultiplied red, green, blue, alpha) into the host's channel
+// order (alpha, red, green, blue) with straight colour. Owns its program and quad; no GL
+// object exists before the first draw. Owned by the RenderTarget.
+#pragma once
+
+#include "FullScreenQuad.h"
+#include "OpenglShader.h"
+
+namespace Kelvane {
+namespace Neon {
+
+class DownloadPass {
+public:
+    DownloadPass();
+    // Draws `texture` over the current viewport; the program stays in use.
+    void draw(gl::GLuint texture, float multiplier16bit);
+    void release();
+
+private:
+    FullScreenQuad quad;
+    OpenglShader conversionProgram;
+};
+
+} // namespace Neon
+} // namespace Kelvane

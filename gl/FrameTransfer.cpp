@@ -1,0 +1,119 @@
+#include "FrameTransfer.h"
+
+#include "host/SuiteScoper.h"
+
+#include "AE_EffectCBSuites.h"
+
+#include <algorithm>
+#include <cstring>
+
+using namespace gl;
+
+namespace Kelvane {
+namespace Neon {
+namespace {
+
+constexpr A_long kUnknownFormat = PF_Err_BAD_CALLBACK_PARAM;
+constexpr A_long kOutOfMemory = PF_Err_OUT_OF_MEMORY;
+
+// The first pixel of a world, from the host's callback; a world without one cannot be read
+// or written.
+PF_Pixel8* firstPixel(PF_InData* in_data, PF_EffectWorld* world) {
+    PF_Pixel8* pixels = nullptr;
+    if (in_data->utils == nullptr || in_data->utils->get_pixel_data8 == nullptr ||
+        in_data->utils->get_pixel_data8(world, nullptr, &pixels) != PF_Err_NONE ||
+        pixels == nullptr) {
+        throw kUnknownFormat;
+    }
+    return pixels;
+}
+
+// A host memory handle, locked for the life of the scope, disposed on every way out.
+class LockedHandle {
+public:
+    LockedHandle(const PF_HandleSuite2* suite, A_HandleSize size) : suite_(suite) {
+        handle_ = suite_->host_new_handle(size);
+        if (handle_ == nullptr) {
+            throw kOutOfMemory;
+        }
+        memory_ = suite_->host_lock_handle(handle_);
+        if (memory_ == nullptr) {
+            suite_->host_dispose_handle(handle_);
+            throw kOutOfMemory;
+        }
+    }
+    ~LockedHandle() {
+        suite_->host_unlock_handle(handle_);
+        suite_->host_dispose_handle(handle_);
+    }
+    LockedHandle(const LockedHandle&) = delete;
+    LockedHandle& operator=(const LockedHandle&) = delete;
+    unsigned char* bytes() const { return static_cast<unsigned char*>(memory_); }
+
+private:
+    const PF_HandleSuite2* suite_;
+    PF_Handle handle_ = nullptr;
+    void* memory_ = nullptr;
+};
+
+} // namespace
+
+GLuint uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData* in_data,
+                     std::uint64_t* bytesPerPixel, GLenum* pixelType, float* multiplier16bit) {
+    if (formatCode != kFormatArgb8 || input->rowbytes < input->width * 4) {
+        throw kUnknownFormat;
+    }
+    PF_Pixel8* pixels = firstPixel(in_data, input);
+
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_LINEAR));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_LINEAR));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), input->width, input->height, 0,
+                 GL_RGBA, GL_FLOAT, nullptr);
+
+    *multiplier16bit = 1.0f;
+    *pixelType = GL_UNSIGNED_BYTE;
+    *bytesPerPixel = 4;
+    // The row length skips the host's row padding in place, without a copy.
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, input->rowbytes / 4);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, input->width, input->height, GL_RGBA, GL_UNSIGNED_BYTE,
+                    pixels);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texture;
+}
+
+void downloadTexture(std::int32_t width, std::int32_t height, PF_EffectWorld* /*input*/,
+                     PF_EffectWorld* output, PF_InData* in_data, std::uint32_t formatCode,
+                     std::uint64_t bytesPerPixel, GLenum pixelType) {
+    if (formatCode != kFormatArgb8) {
+        throw kUnknownFormat;
+    }
+    SuiteScoper<PF_HandleSuite2> handles(in_data->pica_basicP, kPFHandleSuite,
+                                         kPFHandleSuiteVersion2);
+    const std::uint32_t pixelCount =
+        static_cast<std::uint32_t>(width) * static_cast<std::uint32_t>(height);
+    LockedHandle buffer(handles.get(), A_HandleSize(pixelCount) * bytesPerPixel);
+
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glReadPixels(0, 0, width, height, GL_RGBA, pixelType, buffer.bytes());
+
+    // Only the part that both the read and the output world cover is copied.
+    const std::int32_t rows = std::min(output->height, height);
+    const std::int32_t columns = std::min(output->width, width);
+    if (rows <= 0 || columns <= 0) {
+        return;
+    }
+    auto* destination = reinterpret_cast<unsigned char*>(firstPixel(in_data, output));
+    for (std::int32_t i = 0; i < rows; ++i) {
+        std::memcpy(destination + std::size_t(i) * output->rowbytes,
+                    buffer.bytes() + std::size_t(i) * width * 4, std::size_t(columns) * 4);
+    }
+}
+
+} // namespace Neon
+} // namespace Kelvane

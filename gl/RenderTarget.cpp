@@ -1,0 +1,224 @@
+#include "RenderTarget.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace gl;
+
+namespace Kelvane {
+namespace Neon {
+namespace {
+
+constexpr GLsizei kWantedSamples = 8;
+
+void setLinearClampedTexture() {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_LINEAR));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_LINEAR));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
+}
+
+// A texture of the given size and internal format, cleared to zero bytes.
+GLuint newZeroTexture(GLint internalFormat, GLsizei width, GLsizei height, std::size_t bytes) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    setLinearClampedTexture();
+    std::vector<unsigned char> zeros(bytes, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 zeros.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texture;
+}
+
+} // namespace
+
+RenderTarget& RenderTarget::instance() {
+    static RenderTarget* target = new RenderTarget();
+    return *target;
+}
+
+GLsizei RenderTarget::layerSamples() {
+    // An incomplete multisample framebuffer would draw nothing; ask for no more than allowed.
+    GLint allowed = 0;
+    glGetIntegerv(GL_MAX_SAMPLES, &allowed);
+    return std::max<GLsizei>(1, std::min<GLsizei>(kWantedSamples, allowed));
+}
+
+RenderTarget::Framebuffers& RenderTarget::framebuffers() {
+    if (Framebuffers* existing = framebuffers_.current()) {
+        return *existing;
+    }
+    Framebuffers& made = framebuffers_.currentOrNew();
+    glGenFramebuffers(1, &made.main);
+    glGenFramebuffers(1, &made.resolve);
+    glGenFramebuffers(1, &made.multisample);
+    return made;
+}
+
+GLuint RenderTarget::mainFramebuffer() {
+    Framebuffers* f = framebuffers_.current();
+    return f ? f->main : 0;
+}
+
+GLuint RenderTarget::resolveFramebuffer() {
+    Framebuffers* f = framebuffers_.current();
+    return f ? f->resolve : 0;
+}
+
+GLuint RenderTarget::multisampleFramebuffer() {
+    Framebuffers* f = framebuffers_.current();
+    return f ? f->multisample : 0;
+}
+
+void RenderTarget::resize(std::int32_t width, std::int32_t height) {
+    if (width == width_ && height == height_ && outputRenderbuffer_ != 0) {
+        return;
+    }
+    deleteBuffers();
+    width_ = width;
+    height_ = height;
+    framebuffers();
+    glGenRenderbuffers(1, &outputRenderbuffer_);
+    glBindRenderbuffer(GL_RENDERBUFFER, outputRenderbuffer_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA, width_, height_);
+}
+
+void RenderTarget::deleteBuffers() {
+    if (Framebuffers* f = framebuffers_.current()) {
+        for (GLuint* name : {&f->resolve, &f->main, &f->multisample}) {
+            if (*name != 0) {
+                glDeleteFramebuffers(1, name);
+                *name = 0;
+            }
+        }
+        framebuffers_.eraseCurrent();
+    }
+    if (outputRenderbuffer_ != 0) {
+        glDeleteRenderbuffers(1, &outputRenderbuffer_);
+        outputRenderbuffer_ = 0;
+    }
+    for (GLuint layer : layers_) {
+        glDeleteRenderbuffers(1, &layer);
+    }
+    layers_.clear();
+}
+
+void RenderTarget::begin() {
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glDisable(GL_BLEND);
+    glEnable(GL_MULTISAMPLE);
+    pushLayer();
+    glViewport(0, 0, width_, height_);
+}
+
+void RenderTarget::pushLayer() {
+    GLuint layer = 0;
+    glGenRenderbuffers(1, &layer);
+    glBindRenderbuffer(GL_RENDERBUFFER, layer);
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, layerSamples(), GL_RGBA, width_, height_);
+    const GLuint multisample = framebuffers().multisample;
+    glBindFramebuffer(GL_FRAMEBUFFER, multisample);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, layer);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        std::printf("framebuffer incomplete:%d", static_cast<int>(multisample));
+    }
+    layers_.push_back(layer);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void RenderTarget::attachTopLayer() {
+    glBindRenderbuffer(GL_RENDERBUFFER, layers_.back());
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().multisample);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                              layers_.back());
+}
+
+GLuint RenderTarget::popLayerToTexture() {
+    if (layers_.empty()) {
+        return 0;
+    }
+    const GLuint texture = newZeroTexture(static_cast<GLint>(GL_RGBA), width_, height_,
+                                          std::size_t(width_) * std::size_t(height_) * 4);
+    const Framebuffers& f = framebuffers();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, f.multisample);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, f.resolve);
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+    glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+
+    glDeleteRenderbuffers(1, &layers_.back());
+    layers_.pop_back();
+    if (!layers_.empty()) {
+        attachTopLayer();
+    }
+    return texture;
+}
+
+void RenderTarget::finish(float multiplier16bit) {
+    const GLuint texture = popLayerToTexture();
+    if (texture == 0) {
+        return;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().main);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                              outputRenderbuffer_);
+    glDisable(GL_BLEND);
+    glDisable(GL_MULTISAMPLE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // Made again after a global set-down released it.
+    if (!downloadPass_) {
+        downloadPass_ = std::make_unique<DownloadPass>();
+    }
+    downloadPass_->draw(texture, multiplier16bit);
+    glDeleteTextures(1, &texture);
+}
+
+void RenderTarget::release() {
+    deleteBuffers();
+    // The other contexts' framebuffers go with their contexts, which set-down deletes next.
+    framebuffers_.clear();
+    width_ = height_ = 0;
+    if (downloadPass_) {
+        downloadPass_->release();
+        downloadPass_.reset();
+    }
+}
+
+GLuint RenderTarget::createTexture(const Vec2d& size) {
+    const double bytes = size.x * size.y * 4.0;
+    return newZeroTexture(static_cast<GLint>(GL_RGBA32F), static_cast<GLsizei>(size.x),
+                          static_cast<GLsizei>(size.y), static_cast<std::size_t>(bytes));
+}
+
+void RenderTarget::beginRenderToTexture(GLuint texture, const Vec2d& size, std::int32_t level) {
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, level);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glViewport(0, 0, static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y));
+}
+
+void RenderTarget::endRenderToTexture() {
+    GLint bound = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+    GLuint framebuffer = static_cast<GLuint>(bound);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+    if (!layers_.empty()) {
+        attachTopLayer();
+        const GLenum drawBuffer = GL_COLOR_ATTACHMENT0;
+        glDrawBuffers(1, &drawBuffer);
+        glViewport(0, 0, width_, height_);
+    }
+}
+
+} // namespace Neon
+} // namespace Kelvane

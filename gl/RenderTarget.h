@@ -1,0 +1,72 @@
+// The frame's drawing surface: a stack of multisampled colour renderbuffers ("layers"), the
+// resolve into a texture, temporary framebuffers for passes that draw into textures of their
+// own, and the conversion into a single-sample output renderbuffer in the host's channel
+// order. One process-wide instance, made on first use and never deleted; its GL objects go
+// at global set-down (`release`). Renderbuffers are shared by all contexts; framebuffers are
+// kept per context. Used only inside the render command, one render at a time.
+#pragma once
+
+#include "DownloadPass.h"
+#include "PerContext.h"
+#include "Vec2.h"
+
+#include <glbinding/gl33core/gl.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Kelvane {
+namespace Neon {
+
+class RenderTarget {
+public:
+    static RenderTarget& instance();
+
+    // Sized in frame pixels; nothing is recreated when the size is unchanged.
+    void resize(std::int32_t width, std::int32_t height);
+    void begin();
+    void finish(float multiplier16bit);
+    void release();
+
+    gl::GLuint createTexture(const Vec2d& size);
+    void beginRenderToTexture(gl::GLuint texture, const Vec2d& size, std::int32_t level);
+    void endRenderToTexture();
+
+    void pushLayer();
+    // The resolved top layer as a new 8-bit texture owned by the caller, or 0 when empty.
+    gl::GLuint popLayerToTexture();
+    void deleteBuffers();
+
+    // The current context's framebuffers (0 before the first resize in that context).
+    gl::GLuint mainFramebuffer();
+    gl::GLuint resolveFramebuffer();
+    gl::GLuint multisampleFramebuffer();
+    gl::GLuint outputRenderbuffer() const { return outputRenderbuffer_; }
+    std::int32_t width() const { return width_; }
+    std::int32_t height() const { return height_; }
+    const std::vector<gl::GLuint>& layers() const { return layers_; }
+    bool hasDownloadPass() const { return downloadPass_ != nullptr; }
+    // 8 samples, or fewer where the driver allows fewer.
+    static gl::GLsizei layerSamples();
+
+private:
+    RenderTarget() = default;
+    struct Framebuffers {
+        gl::GLuint main = 0;
+        gl::GLuint resolve = 0;
+        gl::GLuint multisample = 0;
+    };
+    Framebuffers& framebuffers();
+    void attachTopLayer();
+
+    PerContext<Framebuffers> framebuffers_;
+    gl::GLuint outputRenderbuffer_ = 0;
+    std::int32_t width_ = 0;
+    std::int32_t height_ = 0;
+    std::vector<gl::GLuint> layers_;
+    std::unique_ptr<DownloadPass> downloadPass_ = std::make_unique<DownloadPass>();
+};
+
+} // namespace Neon
+} // namespace Kelvane

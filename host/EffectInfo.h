@@ -1,0 +1,28 @@
+// Identity of the effect as the host shows it. The PiPL description in resources/ carries the
+// same name, version and flags; the host insists they agree.
+#pragma once
+
+#include "AE_Effect.h"
+
+namespace Kelvane {
+namespace Neon {
+
+constexpr const char* kEffectName = "Zarvo Neon";
+constexpr const char* kEffectDescription = "Zarvo Neon";
+constexpr int kMajorVersion = 1;
+constexpr int kMinorVersion = 0;
+constexpr int kBugVersion = 0;
+constexpr int kBuildVersion = 1;
+constexpr A_u_long kPackedVersion =
+    PF_Version(kMajorVersion, kMinorVersion, kBugVersion, PF_Stage_DEVELOP, kBuildVersion);
+static_assert(kPackedVersion == 0x00080001, "must match eVER in the PiPL");
+
+constexpr PF_OutFlags kGlobalOutFlags = PF_OutFlag_CUSTOM_UI;
+constexpr PF_OutFlags2 kGlobalOutFlags2 = PF_OutFlag2_PARAM_GROUP_START_COLLAPSED_FLAG;
+
+// The maker's web domain and page (a reserved example domain).
+constexpr const char* kMakerDomain = "zarvo.example";
+constexpr const char* kMakerPage = "https://zarvo.example/neon";
+
+} // namespace Neon
+} // namespace Kelvane

@@ -1,0 +1,58 @@
+// The module's only export. Routes each host command and turns every failure below it into a
+// host error code: no exception ever leaves this function.
+
+#include "AE_EffectCBSuites.h"
+#include "EffectInfo.h"
+#include "ErrorBoundary.h"
+#include "GpuLifetime.h"
+#include "ParamsSetup.h"
+#include "SuiteScoper.h"
+
+namespace Kelvane {
+namespace Neon {
+namespace {
+
+PF_Err About(PF_InData* in_data, PF_OutData* out_data) {
+    SuiteScoper<PF_ANSICallbacksSuite1> ansi(in_data->pica_basicP, kPFANSISuite,
+                                             kPFANSISuiteVersion1);
+    ansi->sprintf(out_data->return_msg, "%s v%d.%d\r%s", kEffectName, kMajorVersion, kMinorVersion,
+                  kEffectDescription);
+    return PF_Err_NONE;
+}
+
+PF_Err GlobalSetup(PF_OutData* out_data) {
+    // The flags come first, so the host has them even when the GPU start-up fails.
+    out_data->my_version = kPackedVersion;
+    out_data->out_flags = kGlobalOutFlags;
+    out_data->out_flags2 = kGlobalOutFlags2;
+    gpuStartup();
+    return PF_Err_NONE;
+}
+
+PF_Err Dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
+                PF_LayerDef* output) {
+    switch (cmd) {
+    case PF_Cmd_ABOUT:
+        return About(in_data, out_data);
+    case PF_Cmd_GLOBAL_SETUP:
+        return GlobalSetup(out_data);
+    case PF_Cmd_GLOBAL_SETDOWN:
+        gpuSetdown();
+        return PF_Err_NONE;
+    case PF_Cmd_PARAMS_SETUP:
+        return ParamsSetup(in_data, out_data, params, output);
+    default:
+        return PF_Err_NONE;
+    }
+}
+
+} // namespace
+} // namespace Neon
+} // namespace Kelvane
+
+extern "C" DllExport PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
+                                           PF_ParamDef* params[], PF_LayerDef* output,
+                                           void* /*extra*/) {
+    using namespace Kelvane::Neon;
+    return runGuarded(out_data, [&] { return Dispatch(cmd, in_data, out_data, params, output); });
+}
