@@ -1,0 +1,110 @@
+// Global set-up and set-down through the headless host: real contexts made and destroyed, and
+// the host's own context current again after every command.
+
+#include "EffectHost.h"
+#include "HostGLContext.h"
+#include "gl/ContextRegistry.h"
+#include "platform/win32/StandInControl.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <thread>
+
+extern "C" PF_Err EntryPointFunc(PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef*[], PF_LayerDef*,
+                                 void*);
+
+namespace {
+
+using ::testing::HasSubstr;
+
+class GpuLifetimeGLTest : public ::testing::Test {
+protected:
+    void SetUp() override { win32standin::resetAll(); }
+    void TearDown() override {
+        wglMakeCurrent(nullptr, nullptr);
+        win32standin::resetAll();
+    }
+};
+
+TEST_F(GpuLifetimeGLTest, SetUpAndSetDownMakeAndDestroyTheRootAroundTheHostContext) {
+    aehost::EffectHost host(&EntryPointFunc);
+    aehost::HostGLContext hostContext;
+    hostContext.makeCurrent();
+    const std::size_t before = win32standin::liveContextCount();
+
+    ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
+    EXPECT_EQ(host.outData().my_version, 0x00080001u);
+    EXPECT_EQ(host.outData().out_flags, 0x8000);
+    EXPECT_EQ(host.outData().out_flags2, 0x8);
+    EXPECT_EQ(win32standin::liveContextCount(), before + 1);
+    EXPECT_NE(Kelvane::Neon::ContextRegistry::rootContext(), nullptr);
+    EXPECT_EQ(wglGetCurrentContext(), hostContext.context());
+    EXPECT_EQ(wglGetCurrentDC(), hostContext.dc());
+
+    ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
+    EXPECT_EQ(win32standin::liveContextCount(), before);
+    EXPECT_EQ(Kelvane::Neon::ContextRegistry::rootContext(), nullptr);
+    EXPECT_EQ(wglGetCurrentContext(), hostContext.context());
+}
+
+TEST_F(GpuLifetimeGLTest, HostWithoutAContextHasNoneAfterwards) {
+    aehost::EffectHost host(&EntryPointFunc);
+    ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    EXPECT_EQ(win32standin::liveContextCount(), 0u);
+}
+
+TEST_F(GpuLifetimeGLTest, FailedContextIsAnErrorWithAMessageNotACrash) {
+    aehost::EffectHost host(&EntryPointFunc);
+    aehost::HostGLContext hostContext;
+    hostContext.makeCurrent();
+    win32standin::failCall("wglCreateContext");
+
+    EXPECT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_INTERNAL_STRUCT_DAMAGED);
+    // The flags are stored before the GPU start-up, so the host has them anyway.
+    EXPECT_EQ(host.outData().my_version, 0x00080001u);
+    EXPECT_EQ(host.outData().out_flags & 0x8000, 0x8000);
+    EXPECT_TRUE(host.outData().out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE);
+    EXPECT_THAT(host.outData().return_msg, HasSubstr("OpenGL context"));
+    EXPECT_EQ(host.outData().out_flags2, 0x8);
+    EXPECT_EQ(wglGetCurrentContext(), hostContext.context());
+
+    // Set-down without a root releases what exists and makes no GL call into no context.
+    EXPECT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
+    EXPECT_EQ(wglGetCurrentContext(), hostContext.context());
+}
+
+TEST_F(GpuLifetimeGLTest, CommandsMayComeFromSeveralThreads) {
+    aehost::EffectHost host(&EntryPointFunc);
+    std::thread([&] { EXPECT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE); }).join();
+    std::thread([&] {
+        aehost::HostGLContext hostContext;
+        hostContext.makeCurrent();
+        EXPECT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
+        EXPECT_EQ(wglGetCurrentContext(), hostContext.context());
+        wglMakeCurrent(nullptr, nullptr);
+    }).join();
+    EXPECT_EQ(win32standin::liveContextCount(), 0u);
+    // A set-up after a set-down works again.
+    EXPECT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
+    EXPECT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
+}
+
+TEST_F(GpuLifetimeGLTest, TheModuleFromDiskMakesRealContextsToo) {
+    const aehost::EffectModule module(ZARVO_MODULE_PATH);
+    aehost::EffectHost host(module);
+    aehost::HostGLContext hostContext;
+    hostContext.makeCurrent();
+    const std::size_t before = win32standin::liveContextCount();
+    ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
+    EXPECT_EQ(win32standin::liveContextCount(), before + 1);
+    EXPECT_EQ(wglGetCurrentContext(), hostContext.context());
+    ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
+    EXPECT_EQ(win32standin::liveContextCount(), before);
+    EXPECT_EQ(wglGetCurrentContext(), hostContext.context());
+}
+
+} // namespace
