@@ -46,14 +46,18 @@ int main(int argc, char** argv) {
     CLI::App app{"zarvo-neon: neon outline strokes along a layer's alpha, rendered through the "
                  "Zarvo Neon effect module."};
     app.require_subcommand(1);
-    app.fallthrough();
     std::string modulePath;
-    app.add_option("--module", modulePath,
-                   "Effect module to load (default: ZarvoNeon.aex beside this program)");
+    const auto addModuleOption = [&modulePath](CLI::App* command) {
+        command->add_option("--module", modulePath,
+                            "Effect module to load (default: ZarvoNeon.aex beside this program)");
+    };
+    addModuleOption(&app);
 
     auto* about = app.add_subcommand("about", "Print the effect's About text");
     auto* params =
         app.add_subcommand("params", "List the effect's controls as the host shows them");
+    addModuleOption(about);
+    addModuleOption(params);
 
     CLI11_PARSE(app, argc, argv);
     try {
