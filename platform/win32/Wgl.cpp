@@ -184,8 +184,8 @@ bool makeCurrentLocked(HDC dc, HGLRC context) {
         setError(ERROR_INVALID_PIXEL_FORMAT);
         return false;
     }
-    if (!bindOpenGlApi() || !eglMakeCurrent(eglDisplay()->display, EGL_NO_SURFACE,
-                                            EGL_NO_SURFACE, record->egl)) {
+    if (!bindOpenGlApi() ||
+        !eglMakeCurrent(eglDisplay()->display, EGL_NO_SURFACE, EGL_NO_SURFACE, record->egl)) {
         setError(ERROR_INVALID_OPERATION);
         return false;
     }
@@ -333,8 +333,7 @@ BOOL WINAPI wglShareLists(HGLRC source, HGLRC destination) {
         return FALSE;
     EGLDisplay display = eglDisplay()->display;
     const bool currentHere = to->owner == std::this_thread::get_id();
-    if (currentHere &&
-        !eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, replacement)) {
+    if (currentHere && !eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, replacement)) {
         setError(errorFromEgl(ERROR_INVALID_OPERATION));
         eglDestroyContext(display, replacement);
         return FALSE;

@@ -11,7 +11,7 @@
 
 typedef const char*(WINAPI* PFNWGLGETEXTENSIONSSTRINGARBPROC)(HDC hdc);
 typedef HGLRC(WINAPI* PFNWGLCREATECONTEXTATTRIBSARBPROC)(HDC hdc, HGLRC shareContext,
-                                                          const int* attribList);
+                                                         const int* attribList);
 #include "platform/win32/WglArb.h"
 #else
 #include "platform/win32/Win32StandIn.h"

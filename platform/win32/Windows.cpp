@@ -49,7 +49,8 @@ struct PixelFormat {
     bool doubleBuffered;
     bool depthStencil;
 };
-constexpr PixelFormat kPixelFormats[] = {{true, true}, {true, false}, {false, true}, {false, false}};
+constexpr PixelFormat kPixelFormats[] = {
+    {true, true}, {true, false}, {false, true}, {false, false}};
 constexpr int kPixelFormatCount = static_cast<int>(std::size(kPixelFormats));
 
 constexpr ATOM kFirstClassAtom = 0xC000; // Win32 class atoms live in 0xC000-0xFFFF
@@ -174,7 +175,7 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE) {
         setError(ERROR_CLASS_DOES_NOT_EXIST);
         return FALSE;
     }
-    if (false) {
+    if (windowClass->windows > 0) {
         setError(ERROR_CLASS_HAS_WINDOWS);
         return FALSE;
     }
@@ -188,8 +189,8 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE) {
     return TRUE;
 }
 
-HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD, int, int, int, int,
-                            HWND parent, HMENU, HINSTANCE, LPVOID) {
+HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD, int, int, int, int, HWND parent,
+                            HMENU, HINSTANCE, LPVOID) {
     if (!enter(Fn::CreateWindowExA))
         return nullptr;
     std::lock_guard<std::mutex> lock(tableLock());

@@ -40,8 +40,9 @@ public:
     std::string installRecordingOpener() {
         const std::string record = dir_ + "/opened";
         const std::string script = dir_ + "/xdg-open";
-        std::ofstream(script) << "#!/bin/sh\nPATH=/usr/bin:/bin\nprintf '%s|%s' \"$#\" \"$*\" > '" << record
-                              << ".part' && mv '" << record << ".part' '" << record << "'\n";
+        std::ofstream(script) << "#!/bin/sh\nPATH=/usr/bin:/bin\nprintf '%s|%s' \"$#\" \"$*\" > '"
+                              << record << ".part' && mv '" << record << ".part' '" << record
+                              << "'\n";
         chmod(script.c_str(), 0755);
         return record;
     }
@@ -77,8 +78,8 @@ TEST(ShellExecuteTest, HandsUrlsToTheInstalledOpener) {
     EXPECT_TRUE(succeeded(openUrl("https://example.com/a", nullptr)));
     accept = false;
     EXPECT_FALSE(succeeded(openUrl("https://example.com/b")));
-    EXPECT_EQ(opened, (std::vector<std::string>{"https://example.com/help",
-                                                "https://example.com/a", "https://example.com/b"}));
+    EXPECT_EQ(opened, (std::vector<std::string>{"https://example.com/help", "https://example.com/a",
+                                                "https://example.com/b"}));
 
     opened.clear();
     EXPECT_FALSE(succeeded(openUrl(nullptr)));

@@ -40,9 +40,9 @@ protected:
     }
 
     HWND newWindow() {
-        HWND w = CreateWindowExA(WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, kClass, "test",
-                                 WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
+        HWND w =
+            CreateWindowExA(WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, kClass, "test", WS_OVERLAPPEDWINDOW,
+                            0, 0, 64, 64, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         if (w)
             windows.push_back(w);
         return w;
@@ -118,8 +118,8 @@ protected:
     }
 
     HGLRC coreContext(int major = 3, int minor = 3, HGLRC share = nullptr) {
-        const int attribs[] = {WGL_CONTEXT_MAJOR_VERSION_ARB, major,
-                               WGL_CONTEXT_MINOR_VERSION_ARB, minor, 0};
+        const int attribs[] = {WGL_CONTEXT_MAJOR_VERSION_ARB, major, WGL_CONTEXT_MINOR_VERSION_ARB,
+                               minor, 0};
         return attribsContext(attribs, share);
     }
 

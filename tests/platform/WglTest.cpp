@@ -79,9 +79,13 @@ TEST_F(WglGLTest, AttribsContextHasTheAskedVersionAndCoreByDefault) {
     glMatrixMode(GL_MODELVIEW);
     EXPECT_EQ(glGetError(), GL_INVALID_OPERATION);
 
-    const int compatibility[] = {WGL_CONTEXT_MAJOR_VERSION_ARB, 3, WGL_CONTEXT_MINOR_VERSION_ARB,
-                                 3, WGL_CONTEXT_PROFILE_MASK_ARB,
-                                 WGL_CONTEXT_COMPATIBILITY_PROFILE_BIT_ARB, 0};
+    const int compatibility[] = {WGL_CONTEXT_MAJOR_VERSION_ARB,
+                                 3,
+                                 WGL_CONTEXT_MINOR_VERSION_ARB,
+                                 3,
+                                 WGL_CONTEXT_PROFILE_MASK_ARB,
+                                 WGL_CONTEXT_COMPATIBILITY_PROFILE_BIT_ARB,
+                                 0};
     HGLRC compat = attribsContext(compatibility);
     ASSERT_NE(compat, nullptr);
     ASSERT_TRUE(wglMakeCurrent(dc, compat));
@@ -95,8 +99,13 @@ TEST_F(WglGLTest, AttribsTheExtensionRejects) {
     EXPECT_EQ(coreContext(3, 4), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_VERSION_ARB);
 
-    const int badProfile[] = {WGL_CONTEXT_MAJOR_VERSION_ARB, 3, WGL_CONTEXT_MINOR_VERSION_ARB, 3,
-                              WGL_CONTEXT_PROFILE_MASK_ARB, 3, 0};
+    const int badProfile[] = {WGL_CONTEXT_MAJOR_VERSION_ARB,
+                              3,
+                              WGL_CONTEXT_MINOR_VERSION_ARB,
+                              3,
+                              WGL_CONTEXT_PROFILE_MASK_ARB,
+                              3,
+                              0};
     EXPECT_EQ(attribsContext(badProfile), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PROFILE_ARB);
 

@@ -7,7 +7,8 @@ using namespace win32standin;
 
 // The module fills these records field by field; the layout must be the Windows one.
 static_assert(offsetof(WNDCLASSEXA, lpfnWndProc) == 8 && offsetof(WNDCLASSEXA, hInstance) == 24 &&
-                  offsetof(WNDCLASSEXA, lpszClassName) == 64 && offsetof(WNDCLASSEXA, hIconSm) == 72,
+                  offsetof(WNDCLASSEXA, lpszClassName) == 64 &&
+                  offsetof(WNDCLASSEXA, hIconSm) == 72,
               "WNDCLASSEXA layout");
 static_assert(offsetof(PIXELFORMATDESCRIPTOR, iPixelType) == 8 &&
                   offsetof(PIXELFORMATDESCRIPTOR, cDepthBits) == 23 &&
