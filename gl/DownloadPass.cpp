@@ -24,5 +24,10 @@ void DownloadPass::release() {
     quad.release();
 }
 
+void DownloadPass::abandon() {
+    quad.abandon();
+    conversionProgram.abandon();
+}
+
 } // namespace Neon
 } // namespace Kelvane

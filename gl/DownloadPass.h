@@ -15,6 +15,8 @@ public:
     // Draws `texture` over the current viewport; the program stays in use.
     void draw(gl::GLuint texture, float multiplier16bit);
     void release();
+    // Forgets its objects without a GL call (no context left to delete them in).
+    void abandon();
 
 private:
     FullScreenQuad quad;

@@ -56,5 +56,10 @@ void FullScreenQuad::release() {
     }
 }
 
+void FullScreenQuad::abandon() {
+    vertexArrays.clear();
+    vertexBuffer = 0;
+}
+
 } // namespace Neon
 } // namespace Kelvane

@@ -23,6 +23,8 @@ public:
     // Deletes the buffer and the current context's vertex array; others die with their
     // contexts.
     void release();
+    // Forgets every name without a GL call; the objects go with their contexts.
+    void abandon();
 
 private:
     gl::GLuint vertexBuffer = 0;

@@ -38,6 +38,10 @@ public:
     void enableVertexAttrib3(gl::GLuint index, std::size_t offset, gl::GLsizei stride);
     void disableVertexAttrib(gl::GLuint index);
 
+    // Forgets the program without a GL call, for when no context is left to delete it in
+    // (it goes with its share group).
+    void abandon() { program = 0; }
+
     // 0 until a link succeeds.
     gl::GLuint programName() const { return program; }
 

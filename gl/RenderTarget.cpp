@@ -187,6 +187,17 @@ void RenderTarget::release() {
     }
 }
 
+void RenderTarget::abandon() {
+    framebuffers_.clear();
+    outputRenderbuffer_ = 0;
+    layers_.clear();
+    width_ = height_ = 0;
+    if (downloadPass_) {
+        downloadPass_->abandon();
+        downloadPass_.reset();
+    }
+}
+
 GLuint RenderTarget::createTexture(const Vec2d& size) {
     const double bytes = size.x * size.y * 4.0;
     return newZeroTexture(static_cast<GLint>(GL_RGBA32F), static_cast<GLsizei>(size.x),

@@ -28,6 +28,9 @@ public:
     void begin();
     void finish(float multiplier16bit);
     void release();
+    // What `release` does, without a GL call: for a set-down with no context to call into.
+    // The objects go with the contexts destroyed next.
+    void abandon();
 
     gl::GLuint createTexture(const Vec2d& size);
     void beginRenderToTexture(gl::GLuint texture, const Vec2d& size, std::int32_t level);

@@ -4,6 +4,8 @@
 #include "EffectHost.h"
 #include "HostGLContext.h"
 #include "gl/ContextRegistry.h"
+#include "gl/RenderTarget.h"
+#include "gl/SavedContextGuard.h"
 #include "platform/win32/StandInControl.h"
 
 #include <gmock/gmock.h>
@@ -105,6 +107,59 @@ TEST_F(GpuLifetimeGLTest, TheModuleFromDiskMakesRealContextsToo) {
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
     EXPECT_EQ(win32standin::liveContextCount(), before);
     EXPECT_EQ(wglGetCurrentContext(), hostContext.context());
+}
+
+} // namespace
+
+namespace {
+
+using Kelvane::Neon::ContextRegistry;
+using Kelvane::Neon::RenderTarget;
+
+// One empty frame through the render target on this thread's own context.
+void drawEmptyFrame() {
+    Kelvane::Neon::SavedContextGuard guard;
+    ContextRegistry::contextForCurrentThread()->makeCurrent();
+    RenderTarget& target = RenderTarget::instance();
+    target.resize(9, 7);
+    target.begin();
+    target.finish(1.0f);
+    guard.restore();
+}
+
+TEST_F(GpuLifetimeGLTest, SetDownReleasesTheRenderTargetAndASecondSetUpWorksAgain) {
+    aehost::EffectHost host(&EntryPointFunc);
+    ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
+    drawEmptyFrame();
+    RenderTarget& target = RenderTarget::instance();
+    EXPECT_NE(target.outputRenderbuffer(), 0u);
+
+    ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
+    EXPECT_EQ(target.outputRenderbuffer(), 0u);
+    EXPECT_TRUE(target.layers().empty());
+    EXPECT_FALSE(target.hasDownloadPass());
+    EXPECT_EQ(win32standin::liveContextCount(), 0u);
+
+    ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
+    drawEmptyFrame();
+    EXPECT_TRUE(target.hasDownloadPass());
+    EXPECT_NE(target.outputRenderbuffer(), 0u);
+    ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
+}
+
+TEST_F(GpuLifetimeGLTest, SetDownWithoutARootForgetsWhatTheTargetHeld) {
+    aehost::EffectHost host(&EntryPointFunc);
+    // A render with no root makes an unshared context for its thread.
+    drawEmptyFrame();
+    ASSERT_EQ(ContextRegistry::rootContext(), nullptr);
+    win32standin::resetCallCounts();
+    ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
+    EXPECT_EQ(RenderTarget::instance().outputRenderbuffer(), 0u);
+    EXPECT_FALSE(RenderTarget::instance().hasDownloadPass());
+    EXPECT_EQ(win32standin::liveContextCount(), 0u);
+    // No context was made current to release into: the one call is the deletion's own
+    // release of the current context.
+    EXPECT_EQ(win32standin::callCount("wglMakeCurrent"), 1u);
 }
 
 } // namespace
