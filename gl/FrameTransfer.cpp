@@ -78,10 +78,19 @@ GLuint uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData*
     *multiplier16bit = 1.0f;
     *pixelType = GL_UNSIGNED_BYTE;
     *bytesPerPixel = 4;
-    // The row length skips the host's row padding in place, without a copy.
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, input->rowbytes / 4);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, input->width, input->height, GL_RGBA, GL_UNSIGNED_BYTE,
-                    pixels);
+    if (input->rowbytes % 4 == 0) {
+        // The row length skips the host's row padding in place, without a copy.
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, input->rowbytes / 4);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, input->width, input->height, GL_RGBA,
+                        GL_UNSIGNED_BYTE, pixels);
+    } else {
+        // Padding that is no whole number of pixels cannot be expressed as a row length.
+        const auto* base = reinterpret_cast<const unsigned char*>(pixels);
+        for (A_long y = 0; y < input->height; ++y) {
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, y, input->width, 1, GL_RGBA, GL_UNSIGNED_BYTE,
+                            base + std::size_t(y) * input->rowbytes);
+        }
+    }
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glBindTexture(GL_TEXTURE_2D, 0);
     return texture;

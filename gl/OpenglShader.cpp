@@ -10,7 +10,8 @@ namespace {
 
 constexpr GLsizei kLogLimit = 512;
 
-// Reads an info log into a 513-character buffer, cut at 512 and always terminated.
+// Reads an info log into a 513-character buffer with a maximum length of 512 (the driver
+// writes at most 511 characters and a terminator); the length is clamped and terminated anyway.
 template <typename GetLog> void printLog(const char* format, const char* label, GetLog getLog) {
     char log[kLogLimit + 1];
     GLsizei length = 0;

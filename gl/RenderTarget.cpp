@@ -106,10 +106,12 @@ void RenderTarget::deleteBuffers() {
 }
 
 void RenderTarget::begin() {
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glDisable(GL_BLEND);
     glEnable(GL_MULTISAMPLE);
     pushLayer();
+    // After the layer's framebuffer is bound: the default framebuffer of a context's first
+    // frame has no colour attachment to draw to.
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glViewport(0, 0, width_, height_);
 }
 
