@@ -1,11 +1,16 @@
 #include "EffectHost.h"
 
+#include "ActiveInstance.h"
+
 #include <cstring>
 
 namespace aehost {
 namespace {
 
-EffectHost* activeHost = nullptr;
+bool failingPixelData() {
+    EffectHost* host = ActiveInstance<EffectHost>::get();
+    return host != nullptr && host->pixelDataFails();
+}
 
 EffectHost* hostOf(PF_ProgPtr ref) {
     return reinterpret_cast<EffectHost*>(ref);
@@ -22,13 +27,11 @@ EffectHost::EffectHost(PF_EntryPointFunc entry) : entry_(entry) {
 }
 
 EffectHost::~EffectHost() {
-    if (activeHost == this) {
-        activeHost = nullptr;
-    }
+    ActiveInstance<EffectHost>::remove(this);
 }
 
 void EffectHost::init() {
-    activeHost = this;
+    ActiveInstance<EffectHost>::push(this);
     ansiSuite_ = ansiSuite();
     suites_.provide(kPFANSISuite, kPFANSISuiteVersion1, &ansiSuite_);
     suites_.provide(kPFHandleSuite, kPFHandleSuiteVersion2, handles_.suite());
@@ -102,7 +105,7 @@ PF_Err EffectHost::registerUi(PF_ProgPtr ref, PF_CustomUIInfo* info) {
 }
 
 PF_Err EffectHost::pixelData8(PF_EffectWorld* world, PF_PixelPtr /*pixels*/, PF_Pixel8** out) {
-    if (world == nullptr || out == nullptr || (activeHost && activeHost->failPixelData_)) {
+    if (world == nullptr || out == nullptr || failingPixelData()) {
         return PF_Err_BAD_CALLBACK_PARAM;
     }
     *out = world->data;

@@ -51,6 +51,7 @@ public:
 
     // get_pixel_data8 fails (no address) while set.
     void failPixelData(bool fail) { failPixelData_ = fail; }
+    bool pixelDataFails() const { return failPixelData_; }
 
 private:
     void init();

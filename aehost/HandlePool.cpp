@@ -1,5 +1,7 @@
 #include "HandlePool.h"
 
+#include "ActiveInstance.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -7,13 +9,13 @@ namespace aehost {
 namespace {
 
 // A handle points at the first field, so *handle is the block's memory, as the API requires.
+// The block remembers its pool, whichever pool is active when it is used.
 struct Block {
     void* memory;
     A_HandleSize size;
     int locks;
+    HandlePool* pool;
 };
-
-HandlePool* active = nullptr;
 
 Block* blockOf(PF_Handle handle) {
     return reinterpret_cast<Block*>(handle);
@@ -28,13 +30,11 @@ HandlePool::HandlePool() : suite_{} {
     suite_.host_dispose_handle = &HandlePool::dispose;
     suite_.host_get_handle_size = &HandlePool::sizeOf;
     suite_.host_resize_handle = &HandlePool::resize;
-    active = this;
+    ActiveInstance<HandlePool>::push(this);
 }
 
 HandlePool::~HandlePool() {
-    if (active == this) {
-        active = nullptr;
-    }
+    ActiveInstance<HandlePool>::remove(this);
 }
 
 void HandlePool::fillCallbacks(PF_UtilCallbacks& utils) const {
@@ -47,6 +47,10 @@ void HandlePool::fillCallbacks(PF_UtilCallbacks& utils) const {
 }
 
 PF_Handle HandlePool::newHandle(A_HandleSize size) {
+    HandlePool* active = ActiveInstance<HandlePool>::get();
+    if (active == nullptr) {
+        return nullptr;
+    }
     std::lock_guard<std::mutex> guard(active->mutex_);
     if (active->failures_ > 0) {
         --active->failures_;
@@ -58,16 +62,17 @@ PF_Handle HandlePool::newHandle(A_HandleSize size) {
     }
     ++active->live_;
     ++active->allocations_;
-    return reinterpret_cast<PF_Handle>(new Block{memory, size, 0});
+    return reinterpret_cast<PF_Handle>(new Block{memory, size, 0, active});
 }
 
 void* HandlePool::lock(PF_Handle handle) {
     if (handle == nullptr) {
         return nullptr;
     }
-    std::lock_guard<std::mutex> guard(active->mutex_);
+    HandlePool* pool = blockOf(handle)->pool;
+    std::lock_guard<std::mutex> guard(pool->mutex_);
     if (blockOf(handle)->locks++ == 0) {
-        ++active->locked_;
+        ++pool->locked_;
     }
     return blockOf(handle)->memory;
 }
@@ -76,9 +81,10 @@ void HandlePool::unlock(PF_Handle handle) {
     if (handle == nullptr) {
         return;
     }
-    std::lock_guard<std::mutex> guard(active->mutex_);
+    HandlePool* pool = blockOf(handle)->pool;
+    std::lock_guard<std::mutex> guard(pool->mutex_);
     if (blockOf(handle)->locks > 0 && --blockOf(handle)->locks == 0) {
-        --active->locked_;
+        --pool->locked_;
     }
 }
 
@@ -86,14 +92,15 @@ void HandlePool::dispose(PF_Handle handle) {
     if (handle == nullptr) {
         return;
     }
-    std::lock_guard<std::mutex> guard(active->mutex_);
     Block* block = blockOf(handle);
+    HandlePool* pool = block->pool;
+    std::lock_guard<std::mutex> guard(pool->mutex_);
     if (block->locks > 0) {
-        --active->locked_;
+        --pool->locked_;
     }
     std::free(block->memory);
     delete block;
-    --active->live_;
+    --pool->live_;
 }
 
 A_HandleSize HandlePool::sizeOf(PF_Handle handle) {

@@ -1,5 +1,7 @@
 #include "SuiteHost.h"
 
+#include "ActiveInstance.h"
+
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -7,9 +9,6 @@
 
 namespace aehost {
 namespace {
-
-SuiteHost* active = nullptr;
-std::mutex activeMutex;
 
 constexpr SPErr kSuiteNotFound = 0x53214e46; // '!SNF'
 
@@ -68,15 +67,11 @@ SuiteHost::SuiteHost() : basic_{} {
     basic_.IsEqual = [](const char* a, const char* b) -> SPBoolean {
         return std::strcmp(a, b) == 0;
     };
-    std::lock_guard<std::mutex> lock(activeMutex);
-    active = this;
+    ActiveInstance<SuiteHost>::push(this);
 }
 
 SuiteHost::~SuiteHost() {
-    std::lock_guard<std::mutex> lock(activeMutex);
-    if (active == this) {
-        active = nullptr;
-    }
+    ActiveInstance<SuiteHost>::remove(this);
 }
 
 void SuiteHost::provide(const std::string& name, A_long version, const void* suite) {
@@ -85,8 +80,7 @@ void SuiteHost::provide(const std::string& name, A_long version, const void* sui
 }
 
 SPErr SuiteHost::acquire(const char* name, A_long version, const void** suite) {
-    std::lock_guard<std::mutex> lockActive(activeMutex);
-    SuiteHost* host = active;
+    SuiteHost* host = ActiveInstance<SuiteHost>::get();
     if (host == nullptr || name == nullptr || suite == nullptr) {
         return kSuiteNotFound;
     }
@@ -104,8 +98,7 @@ SPErr SuiteHost::acquire(const char* name, A_long version, const void** suite) {
 }
 
 SPErr SuiteHost::release(const char* name, A_long version) {
-    std::lock_guard<std::mutex> lockActive(activeMutex);
-    SuiteHost* host = active;
+    SuiteHost* host = ActiveInstance<SuiteHost>::get();
     if (host == nullptr || name == nullptr) {
         return kSuiteNotFound;
     }

@@ -48,6 +48,17 @@ TEST(EntryPointTest, RefusedAnsiSuiteGives516AndLeavesTheMessageAlone) {
     EXPECT_EQ(host.suites().unmatchedReleases(), 0);
 }
 
+TEST(EntryPointTest, AnInnerHostLeavesTheOuterOneServed) {
+    aehost::EffectHost outer(&EntryPointFunc);
+    {
+        aehost::EffectHost inner(&EntryPointFunc);
+        inner.suites().refuse("PF ANSI Suite");
+        EXPECT_EQ(inner.send(PF_Cmd_ABOUT), PF_Err_BAD_CALLBACK_PARAM);
+    }
+    EXPECT_EQ(outer.about(), std::string("Zarvo Neon v1.0\rZarvo Neon"));
+    EXPECT_TRUE(outer.suites().outstanding().empty());
+}
+
 TEST(EntryPointTest, UnlistedCommandsReturnZeroAndTouchNothing) {
     aehost::EffectHost host(&EntryPointFunc);
     std::vector<PF_Cmd> unlisted = {2, 5, 6, 7, 8, 9, 10, 12};
