@@ -75,6 +75,21 @@ std::optional<std::string> EffectHost::about() {
     return std::string(out_.return_msg);
 }
 
+PF_Err EffectHost::paramsSetup() {
+    const PF_Err err = send(PF_Cmd_PARAMS_SETUP);
+    if (err == PF_Err_NONE) {
+        streams_.reset(declared_);
+    }
+    return err;
+}
+
+PF_Err EffectHost::userChangedParam(PF_ParamIndex index) {
+    PF_UserChangedParamExtra extra{index};
+    return send(PF_Cmd_USER_CHANGED_PARAM, streams_.params(), nullptr, &extra);
+}
+
+PF_Err EffectHost::updateParamsUI() { return send(PF_Cmd_UPDATE_PARAMS_UI, streams_.params()); }
+
 PF_Err EffectHost::addParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDefPtr def) {
     EffectHost* host = hostOf(ref);
     if (host == nullptr || def == nullptr ||

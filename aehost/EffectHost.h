@@ -5,7 +5,9 @@
 #pragma once
 
 #include "EffectModule.h"
+#include "DeclaredParam.h"
 #include "HandlePool.h"
+#include "ParamStreams.h"
 #include "SuiteHost.h"
 
 #include "AE_EffectCB.h"
@@ -15,12 +17,6 @@
 #include <vector>
 
 namespace aehost {
-
-// A definition as the effect declared it; a popup's choice string is kept by the host.
-struct DeclaredParam {
-    PF_ParamDef def;
-    std::string choices;
-};
 
 class EffectHost {
 public:
@@ -36,11 +32,17 @@ public:
 
     // The About text, or std::nullopt when the command failed.
     std::optional<std::string> about();
+    // Parameter set-up; on success the streams hold the declared parameters at their defaults.
+    PF_Err paramsSetup();
+    // The two visibility commands, with the streams' current values as params.
+    PF_Err userChangedParam(PF_ParamIndex index);
+    PF_Err updateParamsUI();
 
     PF_InData& inData() { return in_; }
     PF_OutData& outData() { return out_; }
     SuiteHost& suites() { return suites_; }
     HandlePool& handles() { return handles_; }
+    ParamStreams& streams() { return streams_; }
 
     // Parameters declared through add_param, starting at index 1 (index 0 is the layer).
     const std::vector<DeclaredParam>& declared() const { return declared_; }
@@ -62,6 +64,7 @@ private:
     PF_EntryPointFunc entry_;
     SuiteHost suites_;
     HandlePool handles_;
+    ParamStreams streams_{suites_};
     PF_ANSICallbacksSuite1 ansiSuite_;
     PF_UtilCallbacks utils_;
     PF_InData in_;

@@ -6,6 +6,7 @@
 #include "ErrorBoundary.h"
 #include "GpuLifetime.h"
 #include "ParamsSetup.h"
+#include "ParamsUI.h"
 #include "SuiteScoper.h"
 
 namespace Kelvane {
@@ -30,7 +31,7 @@ PF_Err GlobalSetup(PF_OutData* out_data) {
 }
 
 PF_Err Dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
-                PF_LayerDef* output) {
+                PF_LayerDef* output, void* extra) {
     switch (cmd) {
     case PF_Cmd_ABOUT:
         return About(in_data, out_data);
@@ -41,6 +42,10 @@ PF_Err Dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
         return PF_Err_NONE;
     case PF_Cmd_PARAMS_SETUP:
         return ParamsSetup(in_data, out_data, params, output);
+    case PF_Cmd_USER_CHANGED_PARAM:
+        return UserChangedParam(in_data, out_data, params, extra);
+    case PF_Cmd_UPDATE_PARAMS_UI:
+        return UpdateParamsUI(in_data, out_data, params, output);
     default:
         return PF_Err_NONE;
     }
@@ -52,7 +57,8 @@ PF_Err Dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
 
 extern "C" DllExport PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
                                            PF_ParamDef* params[], PF_LayerDef* output,
-                                           void* /*extra*/) {
+                                           void* extra) {
     using namespace Kelvane::Neon;
-    return runGuarded(out_data, [&] { return Dispatch(cmd, in_data, out_data, params, output); });
+    return runGuarded(out_data,
+                      [&] { return Dispatch(cmd, in_data, out_data, params, output, extra); });
 }

@@ -1,0 +1,78 @@
+// The host's side of an effect's parameters: their current values (the params array handed to
+// commands, index 0 being the input layer), each parameter stream's dynamic flags, and the
+// AEGP and Param Utils suites through which the effect reaches them. Records what the effect
+// does with them, so tests can check it call by call.
+#pragma once
+
+#include "DeclaredParam.h"
+#include "SuiteHost.h"
+
+#include "AE_GeneralPlug.h"
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace aehost {
+
+struct FlagWrite {
+    PF_ParamIndex index;
+    AEGP_DynStreamFlags flag;
+    bool undoable;
+    bool set;
+};
+
+class ParamStreams {
+public:
+    // Serves its suites through `suites` for as long as it lives.
+    explicit ParamStreams(SuiteHost& suites);
+    ~ParamStreams();
+    ParamStreams(const ParamStreams&) = delete;
+    ParamStreams& operator=(const ParamStreams&) = delete;
+
+    // Values start at the declared defaults; every stream flag starts clear.
+    void reset(const std::vector<DeclaredParam>& declared);
+    PF_ParamDef** params() { return pointers_.data(); }
+    PF_ParamDef& at(PF_ParamIndex index) { return values_.at(std::size_t(index)); }
+    std::size_t size() const { return values_.size(); }
+
+    AEGP_DynStreamFlags flags(PF_ParamIndex index) const;
+    bool hidden(PF_ParamIndex index) const { return flags(index) & AEGP_DynStreamFlag_HIDDEN; }
+    void setFlags(PF_ParamIndex index, AEGP_DynStreamFlags flags);
+    // Reading the flags of this stream fails from now on.
+    void failFlagRead(PF_ParamIndex index) { unreadable_.push_back(index); }
+
+    const std::vector<FlagWrite>& flagWrites() const { return flagWrites_; }
+    const std::vector<PF_ParamIndex>& uiUpdates() const { return uiUpdates_; }
+    void clearRecords();
+    int openEffects() const { return openEffects_; }
+    int openStreams() const { return openStreams_; }
+
+private:
+    static A_Err getNewEffectForEffect(AEGP_PluginID, PF_ProgPtr, AEGP_EffectRefH* effect);
+    static A_Err disposeEffect(AEGP_EffectRefH effect);
+    static A_Err getNewEffectStreamByIndex(AEGP_PluginID, AEGP_EffectRefH effect,
+                                           PF_ParamIndex index, AEGP_StreamRefH* stream);
+    static A_Err disposeStream(AEGP_StreamRefH stream);
+    static A_Err getDynamicStreamFlags(AEGP_StreamRefH stream, AEGP_DynStreamFlags* flags);
+    static A_Err setDynamicStreamFlag(AEGP_StreamRefH stream, AEGP_DynStreamFlags flag,
+                                      A_Boolean undoable, A_Boolean set);
+    static PF_Err updateParamUI(PF_ProgPtr, PF_ParamIndex index, const PF_ParamDef* def);
+
+    PF_ParamUtilsSuite3 paramUtils_{};
+    AEGP_EffectSuite2 effectSuite_{};
+    AEGP_PFInterfaceSuite1 interfaceSuite_{};
+    AEGP_DynamicStreamSuite2 dynamicStreamSuite_{};
+    AEGP_StreamSuite7 streamSuite_{};
+
+    std::vector<PF_ParamDef> values_;
+    std::vector<PF_ParamDef*> pointers_;
+    std::map<PF_ParamIndex, AEGP_DynStreamFlags> flags_;
+    std::vector<PF_ParamIndex> unreadable_;
+    std::vector<FlagWrite> flagWrites_;
+    std::vector<PF_ParamIndex> uiUpdates_;
+    int openEffects_ = 0;
+    int openStreams_ = 0;
+};
+
+} // namespace aehost
