@@ -2,6 +2,7 @@
 // resolve and conversion, read-back into the host world. And the per-render context lookup.
 
 #include "EffectHost.h"
+#include "host/EntryPoint.h"
 #include "World.h"
 #include "gl/ContextRegistry.h"
 #include "gl/FrameTransfer.h"
@@ -12,9 +13,6 @@
 
 #include <benchmark/benchmark.h>
 #include <glbinding/gl33core/gl.h>
-
-extern "C" PF_Err EntryPointFunc(PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef*[], PF_LayerDef*,
-                                 void*);
 
 using namespace gl;
 using namespace Kelvane::Neon;

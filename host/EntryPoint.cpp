@@ -3,6 +3,7 @@
 
 #include "AE_EffectCBSuites.h"
 #include "EffectInfo.h"
+#include "EntryPoint.h"
 #include "ErrorBoundary.h"
 #include "GpuLifetime.h"
 #include "ParamsSetup.h"
@@ -55,9 +56,8 @@ PF_Err Dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
 } // namespace Neon
 } // namespace Kelvane
 
-extern "C" DllExport PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
-                                           PF_ParamDef* params[], PF_LayerDef* output,
-                                           void* extra) {
+PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
+                      PF_LayerDef* output, void* extra) {
     using namespace Kelvane::Neon;
     return runGuarded(out_data,
                       [&] { return Dispatch(cmd, in_data, out_data, params, output, extra); });

@@ -1,15 +1,13 @@
 // The controls as `zarvo-neon params` lists them.
 
 #include "EffectHost.h"
+#include "host/EntryPoint.h"
 #include "ParamListing.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sstream>
-
-extern "C" PF_Err EntryPointFunc(PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef*[], PF_LayerDef*,
-                                 void*);
 
 namespace {
 

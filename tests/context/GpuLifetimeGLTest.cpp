@@ -2,6 +2,7 @@
 // the host's own context current again after every command.
 
 #include "EffectHost.h"
+#include "host/EntryPoint.h"
 #include "HostGLContext.h"
 #include "gl/ContextRegistry.h"
 #include "gl/RenderTarget.h"
@@ -12,9 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <thread>
-
-extern "C" PF_Err EntryPointFunc(PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef*[], PF_LayerDef*,
-                                 void*);
 
 namespace {
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "aehost/EffectHost.h"
+#include "host/EntryPoint.h"
 #include "aehost/World.h"
 #include "gl/ContextRegistry.h"
 #include "gl/FrameTransfer.h"
@@ -20,9 +21,6 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-
-extern "C" PF_Err EntryPointFunc(PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef*[], PF_LayerDef*,
-                                 void*);
 
 namespace gltest {
 

@@ -1,6 +1,7 @@
 // The entry point through the headless host: About, the command table, the error convention.
 
 #include "EffectHost.h"
+#include "host/EntryPoint.h"
 #include "host/ErrorBoundary.h"
 #include "gl/AESDK_OpenGL_Fault.h"
 
@@ -9,9 +10,6 @@
 #include <climits>
 #include <cstring>
 #include <stdexcept>
-
-extern "C" PF_Err EntryPointFunc(PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef*[], PF_LayerDef*,
-                                 void*);
 
 namespace {
 

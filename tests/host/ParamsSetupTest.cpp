@@ -1,14 +1,12 @@
 // The controls the effect declares, as the host receives them through add_param.
 
 #include "EffectHost.h"
+#include "host/EntryPoint.h"
 #include "host/NeonParams.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-
-extern "C" PF_Err EntryPointFunc(PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef*[], PF_LayerDef*,
-                                 void*);
 
 namespace {
 

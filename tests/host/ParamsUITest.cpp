@@ -1,13 +1,11 @@
 // Showing and hiding the colour slots and the colour seed through the host's stream flags.
 
 #include "EffectHost.h"
+#include "host/EntryPoint.h"
 #include "host/NeonParams.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-extern "C" PF_Err EntryPointFunc(PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef*[], PF_LayerDef*,
-                                 void*);
 
 namespace {
 
