@@ -34,9 +34,13 @@ void FullScreenQuad::bind() {
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
 }
 
-void FullScreenQuad::draw(OpenglShader& program) {
+void FullScreenQuad::draw(OpenglShader& program, int positionComponents) {
     bind();
-    program.enableVertexAttrib3(0, 0, kStride);
+    if (positionComponents == 2) {
+        program.enableVertexAttrib2(0, 0, kStride);
+    } else {
+        program.enableVertexAttrib3(0, 0, kStride);
+    }
     program.enableVertexAttrib2(1, kUvOffset, kStride);
     glDrawArrays(GL_TRIANGLES, 0, kVertexCount);
     program.disableVertexAttrib(0);

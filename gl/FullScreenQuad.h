@@ -17,9 +17,9 @@ public:
 
     // Binds this context's vertex array and the buffer, making them on first use.
     void bind();
-    // Enables the two attributes of `program`, draws the six vertices, disables them and
-    // unbinds the vertex array and buffer.
-    void draw(OpenglShader& program);
+    // Enables the two attributes of `program` (the position read with 2 or 3 components),
+    // draws the six vertices, disables them and unbinds the vertex array and buffer.
+    void draw(OpenglShader& program, int positionComponents = 3);
     // Deletes the buffer and the current context's vertex array; others die with their
     // contexts.
     void release();
