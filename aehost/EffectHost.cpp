@@ -2,6 +2,7 @@
 
 #include "ActiveInstance.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace aehost {
@@ -44,6 +45,8 @@ void EffectHost::init() {
     std::memset(&in_, 0, sizeof in_);
     in_.inter.add_param = &EffectHost::addParam;
     in_.inter.register_ui = &EffectHost::registerUi;
+    in_.inter.checkout_param = &EffectHost::checkoutParam;
+    in_.inter.checkin_param = &EffectHost::checkinParam;
     in_.utils = &utils_;
     in_.effect_ref = reinterpret_cast<PF_ProgPtr>(this);
     in_.quality = 1;
@@ -88,7 +91,9 @@ PF_Err EffectHost::userChangedParam(PF_ParamIndex index) {
     return send(PF_Cmd_USER_CHANGED_PARAM, streams_.params(), nullptr, &extra);
 }
 
-PF_Err EffectHost::updateParamsUI() { return send(PF_Cmd_UPDATE_PARAMS_UI, streams_.params()); }
+PF_Err EffectHost::updateParamsUI() {
+    return send(PF_Cmd_UPDATE_PARAMS_UI, streams_.params());
+}
 
 PF_Err EffectHost::addParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDefPtr def) {
     EffectHost* host = hostOf(ref);
@@ -116,6 +121,33 @@ PF_Err EffectHost::registerUi(PF_ProgPtr ref, PF_CustomUIInfo* info) {
         return PF_Err_BAD_CALLBACK_PARAM;
     }
     host->registeredUI_ = *info;
+    return PF_Err_NONE;
+}
+
+PF_Err EffectHost::checkoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long /*what_time*/,
+                                 A_long /*time_step*/, A_u_long /*time_scale*/,
+                                 PF_ParamDef* param) {
+    EffectHost* host = hostOf(ref);
+    if (host == nullptr || param == nullptr) {
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    host->checkouts_.push_back(index);
+    const auto& failed = host->failedCheckouts_;
+    if (index < 0 || std::size_t(index) >= host->streams_.size() ||
+        std::find(failed.begin(), failed.end(), index) != failed.end()) {
+        return PF_Err_INVALID_INDEX;
+    }
+    *param = host->streams_.at(index);
+    ++host->checkedOut_;
+    return PF_Err_NONE;
+}
+
+PF_Err EffectHost::checkinParam(PF_ProgPtr ref, PF_ParamDef* param) {
+    EffectHost* host = hostOf(ref);
+    if (host == nullptr || param == nullptr) {
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    --host->checkedOut_;
     return PF_Err_NONE;
 }
 

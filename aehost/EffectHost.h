@@ -51,6 +51,14 @@ public:
     void failAddParamAt(int index, PF_Err err) { failAt_ = index, failErr_ = err; }
     const std::optional<PF_CustomUIInfo>& registeredUI() const { return registeredUI_; }
 
+    // checkout_param hands out the streams' current values; it fails for `index` from now on.
+    void failCheckout(PF_ParamIndex index) { failedCheckouts_.push_back(index); }
+    // Parameters checked out and not yet checked in.
+    int checkedOut() const { return checkedOut_; }
+    // Every index checked out, in order.
+    const std::vector<PF_ParamIndex>& checkouts() const { return checkouts_; }
+    void clearCheckouts() { checkouts_.clear(); }
+
     // get_pixel_data8 fails (no address) while set.
     void failPixelData(bool fail) { failPixelData_ = fail; }
     bool pixelDataFails() const { return failPixelData_; }
@@ -59,6 +67,9 @@ private:
     void init();
     static PF_Err addParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDefPtr def);
     static PF_Err registerUi(PF_ProgPtr ref, PF_CustomUIInfo* info);
+    static PF_Err checkoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long what_time,
+                                A_long time_step, A_u_long time_scale, PF_ParamDef* param);
+    static PF_Err checkinParam(PF_ProgPtr ref, PF_ParamDef* param);
     static PF_Err pixelData8(PF_EffectWorld* world, PF_PixelPtr pixels, PF_Pixel8** out);
 
     PF_EntryPointFunc entry_;
@@ -76,6 +87,9 @@ private:
     PF_Err failErr_ = PF_Err_NONE;
     std::optional<PF_CustomUIInfo> registeredUI_;
     bool failPixelData_ = false;
+    std::vector<PF_ParamIndex> failedCheckouts_;
+    std::vector<PF_ParamIndex> checkouts_;
+    int checkedOut_ = 0;
 };
 
 } // namespace aehost
