@@ -1,0 +1,167 @@
+#include "DistanceFieldGenerator.h"
+
+#include "GlSources.h"
+
+#include "gl/RenderTarget.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using namespace gl;
+
+namespace Kelvane {
+namespace Neon {
+namespace {
+
+constexpr std::int32_t kMinScale = 1;
+constexpr std::int32_t kMaxScale = 4;
+// Step widths up to 2048 texels; more passes would only cost time.
+constexpr std::int32_t kMinLevels = 1;
+constexpr std::int32_t kMaxLevels = 11;
+
+void bindQuadAttributes(OpenglShader& program) {
+    program.bindAttribLocation("position", 0);
+    program.bindAttribLocation("input_uv", 1);
+}
+
+// Map texels along one axis: the frame extent over the scale, rounded up; at least one, so
+// that an empty or invalid frame still leaves a defined map.
+std::int32_t mapExtent(double frameExtent, std::int32_t scale) {
+    const double texels = std::ceil(frameExtent / scale);
+    if (!(texels >= 1.0)) {
+        return 1;
+    }
+    return static_cast<std::int32_t>(
+        std::min(texels, double(std::numeric_limits<std::int32_t>::max())));
+}
+
+void deleteProgram(OpenglShader& program) {
+    const GLuint name = program.programName();
+    if (name != 0) {
+        glDeleteProgram(name);
+    }
+    program.abandon();
+}
+
+} // namespace
+
+DistanceFieldGenerator::DistanceFieldGenerator()
+    : seedProgram(glsl::kCommonVertex, glsl::kSeedFragment),
+      jumpFloodProgram(glsl::kCommonVertex, glsl::kJumpFloodFragment),
+      distanceProgram(glsl::kCommonVertex, glsl::kDistanceFragment) {
+    bindQuadAttributes(seedProgram);
+    bindQuadAttributes(jumpFloodProgram);
+    bindQuadAttributes(distanceProgram);
+}
+
+DistanceFieldGenerator::~DistanceFieldGenerator() {
+    // After release or abandon nothing is held, and there may be no context to call into.
+    if (holdsObjects) {
+        release();
+    }
+}
+
+void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSize,
+                                      std::int32_t scale, std::int32_t levels,
+                                      std::int32_t neonType, double endDistance,
+                                      double smoothRadius) {
+    holdsObjects = true;
+    current = 0;
+    mapScaleFactor = std::clamp(scale, kMinScale, kMaxScale);
+    const std::int32_t floodLevels = std::clamp(levels, kMinLevels, kMaxLevels);
+    distLimitInTexels = endDistance / mapScaleFactor;
+
+    const Vec2i size{mapExtent(frameSize.x, mapScaleFactor),
+                     mapExtent(frameSize.y, mapScaleFactor)};
+    if (size.x != mapSizeInTexels.x || size.y != mapSizeInTexels.y || pingPong[0] == 0) {
+        deleteTextures();
+        const Vec2d extent{double(size.x), double(size.y)};
+        pingPong[0] = RenderTarget::instance().createTexture(extent);
+        pingPong[1] = RenderTarget::instance().createTexture(extent);
+        mapSizeInTexels = size;
+    }
+    const Vec2d mapSize{double(size.x), double(size.y)};
+
+    beginPass(seedProgram);
+    seedProgram.setUniform1f("inner", neonType == 0 ? 1.0f : 0.0f);
+    seedProgram.setTexture("t0", GL_TEXTURE_2D, inputTexture, 0);
+    finishPass(seedProgram);
+
+    // Step widths 2^n, 2^(n-1), ..., 1.
+    for (std::int32_t level = 0; level <= floodLevels; ++level) {
+        beginPass(jumpFloodProgram);
+        jumpFloodProgram.setUniform1f("level", float(level));
+        jumpFloodProgram.setUniform1f("maxLevel", float(floodLevels));
+        jumpFloodProgram.setUniform2f("viewSize", mapSize);
+        jumpFloodProgram.setTexture("t0", GL_TEXTURE_2D, resultTexture(), 0);
+        finishPass(jumpFloodProgram);
+    }
+
+    beginPass(distanceProgram);
+    distanceProgram.setUniform2f("mapSize", mapSize);
+    // A limit that is not positive puts every texel but the seeds out of reach.
+    const float limit =
+        distLimitInTexels > 0.0 ? float(distLimitInTexels) : std::numeric_limits<float>::min();
+    distanceProgram.setUniform1f("distLimit", limit);
+    distanceProgram.setTexture("t0", GL_TEXTURE_2D, resultTexture(), 0);
+    finishPass(distanceProgram);
+
+    if (smoothRadius >= 1.0) {
+        // The radius acts on map texels as given.
+        smoother.setBlurRadius(smoothRadius);
+        smoother.blur(quad, mapSize, resultTexture(), pingPong[current], 1.0f);
+        current = 1 - current;
+    }
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void DistanceFieldGenerator::beginPass(OpenglShader& program) {
+    RenderTarget::instance().beginRenderToTexture(
+        pingPong[current], Vec2d{double(mapSizeInTexels.x), double(mapSizeInTexels.y)}, 0);
+    quad.bind();
+    program.use();
+}
+
+void DistanceFieldGenerator::finishPass(OpenglShader& program) {
+    quad.draw(program);
+    RenderTarget::instance().endRenderToTexture();
+    current = 1 - current;
+}
+
+void DistanceFieldGenerator::deleteTextures() {
+    for (GLuint& texture : pingPong) {
+        if (texture != 0) {
+            glDeleteTextures(1, &texture);
+            texture = 0;
+        }
+    }
+}
+
+void DistanceFieldGenerator::release() {
+    deleteTextures();
+    quad.release();
+    deleteProgram(seedProgram);
+    deleteProgram(jumpFloodProgram);
+    deleteProgram(distanceProgram);
+    smoother.release();
+    mapSizeInTexels = Vec2i{};
+    current = 0;
+    holdsObjects = false;
+}
+
+void DistanceFieldGenerator::abandon() {
+    pingPong[0] = pingPong[1] = 0;
+    quad.abandon();
+    seedProgram.abandon();
+    jumpFloodProgram.abandon();
+    distanceProgram.abandon();
+    smoother.abandon();
+    mapSizeInTexels = Vec2i{};
+    current = 0;
+    holdsObjects = false;
+}
+
+} // namespace Neon
+} // namespace Kelvane

@@ -1,0 +1,64 @@
+// Turns the alpha of the input layer into a distance map by jump flooding at a resolution
+// reduced by Quality: every texel holds (d / End Distance)^(1/2.2), d being its distance in
+// map texels to the nearest seed (texels on the far side of the alpha edge from the strokes),
+// optionally blurred by the smoother. Owns its programs, smoother, ping-pong textures and quad.
+// Used on the render thread with its context current and the RenderTarget begun; no lock.
+#pragma once
+
+#include "GaussianSmoother.h"
+
+#include "gl/FullScreenQuad.h"
+#include "gl/OpenglShader.h"
+#include "gl/Vec2.h"
+
+#include <glbinding/gl33core/gl.h>
+
+#include <cstdint>
+
+namespace Kelvane {
+namespace Neon {
+
+class DistanceFieldGenerator {
+public:
+    DistanceFieldGenerator();
+    virtual ~DistanceFieldGenerator();
+    DistanceFieldGenerator(const DistanceFieldGenerator&) = delete;
+    DistanceFieldGenerator& operator=(const DistanceFieldGenerator&) = delete;
+
+    // inputTexture: the uploaded layer (alpha, red, green, blue); frameSize in frame pixels;
+    // scale 1..4 frame pixels per map texel; levels 1..11 jump-flood levels; neonType 0 inner,
+    // 1 outer; endDistance and smoothRadius in frame pixels.
+    void generate(gl::GLuint inputTexture, const Vec2d& frameSize, std::int32_t scale,
+                  std::int32_t levels, std::int32_t neonType, double endDistance,
+                  double smoothRadius);
+    // The latest finished map; valid until the next generate.
+    gl::GLuint resultTexture() const { return pingPong[1 - current]; }
+    const Vec2i& mapSize() const { return mapSizeInTexels; }
+
+    // Deletes every GL object (the root context current); abandon forgets them without a call.
+    void release();
+    void abandon();
+
+private:
+    // One full-screen pass into the write texture: begin binds the target and puts `program`
+    // in use for its uniforms; finish draws, unbinds and makes the written texture the read one.
+    void beginPass(OpenglShader& program);
+    void finishPass(OpenglShader& program);
+    void deleteTextures();
+
+    FullScreenQuad quad;
+    OpenglShader seedProgram;
+    OpenglShader jumpFloodProgram;
+    OpenglShader distanceProgram;
+    GaussianSmoother smoother;
+    std::int32_t mapScaleFactor = 1;
+    Vec2i mapSizeInTexels;
+    double distLimitInTexels = 0.0;
+    gl::GLuint pingPong[2] = {0, 0};
+    int current = 0;
+    // Set by generate, cleared by release and abandon: the destructor then makes no GL call.
+    bool holdsObjects = false;
+};
+
+} // namespace Neon
+} // namespace Kelvane

@@ -1,0 +1,36 @@
+#version 330
+in vec2 uv;
+out vec4 colourOut;
+uniform sampler2D t0;
+uniform vec2 viewSize;
+uniform float level;
+uniform float maxLevel;
+
+const vec2 kNoSeed = vec2(999999.0);
+
+// One jump-flood step: keep the nearest of the seeds known at this texel and at the eight
+// texels one step width away (clamped to the edge).
+void main() {
+    int width = int(exp2(maxLevel - level) + 0.5);
+    ivec2 here = ivec2(gl_FragCoord.xy);
+    ivec2 last = ivec2(viewSize) - 1;
+    // Unbounded, so that seeds more than 1000 texels away still count.
+    float best = 3.0e38;
+    vec2 bestCoord = kNoSeed;
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            ivec2 p = clamp(here + ivec2(dx, dy) * width, ivec2(0), last);
+            vec2 candidate = texelFetch(t0, p, 0).xy;
+            if (candidate.x != 0.0 && candidate.y != 0.0) {
+                // Measured from this texel's own centre, the coordinate seeds store.
+                vec2 delta = candidate - gl_FragCoord.xy;
+                float e = dot(delta, delta);
+                if (e < best) {
+                    best = e;
+                    bestCoord = candidate;
+                }
+            }
+        }
+    }
+    colourOut = vec4(bestCoord, 0.0, 0.0);
+}
