@@ -91,6 +91,14 @@ PF_Err EffectHost::userChangedParam(PF_ParamIndex index) {
     return send(PF_Cmd_USER_CHANGED_PARAM, streams_.params(), nullptr, &extra);
 }
 
+PF_Err EffectHost::render(PF_EffectWorld* input, PF_EffectWorld* output) {
+    if (streams_.size() == 0) {
+        streams_.reset(declared_);
+    }
+    streams_.at(0).u.ld = *input;
+    return send(PF_Cmd_RENDER, streams_.params(), output);
+}
+
 PF_Err EffectHost::updateParamsUI() {
     return send(PF_Cmd_UPDATE_PARAMS_UI, streams_.params());
 }

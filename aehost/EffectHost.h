@@ -37,6 +37,8 @@ public:
     // The two visibility commands, with the streams' current values as params.
     PF_Err userChangedParam(PF_ParamIndex index);
     PF_Err updateParamsUI();
+    // Renders `input` into `output` with the streams' current values (after paramsSetup).
+    PF_Err render(PF_EffectWorld* input, PF_EffectWorld* output);
 
     PF_InData& inData() { return in_; }
     PF_OutData& outData() { return out_; }

@@ -99,6 +99,10 @@ void RenderTarget::deleteBuffers() {
         glDeleteRenderbuffers(1, &outputRenderbuffer_);
         outputRenderbuffer_ = 0;
     }
+    discardLayers();
+}
+
+void RenderTarget::discardLayers() {
     for (GLuint layer : layers_) {
         glDeleteRenderbuffers(1, &layer);
     }

@@ -40,6 +40,8 @@ public:
     // The resolved top layer as a new 8-bit texture owned by the caller, or 0 when empty.
     gl::GLuint popLayerToTexture();
     void deleteBuffers();
+    // Drops every layer left by a frame that failed before its finish.
+    void discardLayers();
 
     // The current context's framebuffers (0 before the first resize in that context).
     gl::GLuint mainFramebuffer();

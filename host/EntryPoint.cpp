@@ -8,6 +8,7 @@
 #include "GpuLifetime.h"
 #include "ParamsSetup.h"
 #include "ParamsUI.h"
+#include "Render.h"
 #include "SuiteScoper.h"
 
 namespace Kelvane {
@@ -43,6 +44,8 @@ PF_Err Dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
         return PF_Err_NONE;
     case PF_Cmd_PARAMS_SETUP:
         return ParamsSetup(in_data, out_data, params, output);
+    case PF_Cmd_RENDER:
+        return Render(in_data, out_data, params, output);
     case PF_Cmd_USER_CHANGED_PARAM:
         return UserChangedParam(in_data, out_data, params, extra);
     case PF_Cmd_UPDATE_PARAMS_UI:

@@ -1,5 +1,6 @@
 #include "GpuLifetime.h"
 
+#include "Render.h"
 #include "gl/ContextRegistry.h"
 #include "gl/RenderTarget.h"
 #include "gl/SavedContextGuard.h"
@@ -8,6 +9,8 @@ namespace Kelvane {
 namespace Neon {
 
 void gpuStartup() {
+    // A set-up after a set-down gets a fresh renderer; its construction makes no GL call.
+    ensureRenderer();
     SavedContextGuard guard;
     ContextRegistry::createRoot();
     guard.restore();
@@ -20,9 +23,12 @@ void gpuSetdown() {
         // Shared objects are deleted with the root current.
         root->makeCurrent();
         target.release();
+        deleteRenderer(true);
     } else {
-        // No root to call into: what the target holds goes with the contexts below.
+        // No root to call into: what the target and the renderer hold goes with the contexts
+        // below.
         target.abandon();
+        deleteRenderer(false);
     }
     ContextRegistry::destroyAll();
     guard.restore();
