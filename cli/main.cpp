@@ -1,7 +1,10 @@
 // zarvo-neon: the effect without After Effects. Loads the module through the headless host.
 
+#include "ControlValues.h"
 #include "EffectHost.h"
+#include "ImageFiles.h"
 #include "ParamListing.h"
+#include "Sample.h"
 
 #include <CLI/CLI.hpp>
 
@@ -40,6 +43,59 @@ int runParams(const std::string& modulePath) {
     return 0;
 }
 
+struct RenderOptions {
+    std::string input;
+    bool sample = false;
+    std::string output;
+    std::vector<std::string> controls;
+    int downsample = 1;
+};
+
+int runRender(const std::string& modulePath, const RenderOptions& options) {
+    if (options.sample == !options.input.empty()) {
+        std::cerr << "zarvo-neon render: give either --sample or --input FILE\n";
+        return 2;
+    }
+    const aehost::RgbaImage layer =
+        options.sample ? zarvo::sampleLayer() : zarvo::readImage(options.input);
+
+    auto module = loadModule(modulePath);
+    aehost::EffectHost host(*module);
+    PF_Err err = host.send(PF_Cmd_GLOBAL_SETUP);
+    if (err != PF_Err_NONE) {
+        std::cerr << "zarvo-neon: the effect could not start: " << host.outData().return_msg
+                  << " (error " << err << ")\n";
+        return 1;
+    }
+    err = host.paramsSetup();
+    if (err != PF_Err_NONE) {
+        std::cerr << "zarvo-neon: parameter set-up failed with error " << err << "\n";
+        return 1;
+    }
+    for (const std::string& assignment : options.controls) {
+        zarvo::applyControl(assignment, host.declared(), host.streams());
+    }
+    host.inData().downsample_x = {1, A_u_long(options.downsample)};
+    host.inData().downsample_y = {1, A_u_long(options.downsample)};
+
+    aehost::World input(layer.width, layer.height);
+    input.fromRgba(layer);
+    aehost::World output(layer.width, layer.height);
+    host.outData().return_msg[0] = '\0';
+    err = host.render(input.world(), output.world());
+    host.send(PF_Cmd_GLOBAL_SETDOWN);
+    if (err != PF_Err_NONE) {
+        std::cerr << "zarvo-neon: rendering failed (error " << err << ")";
+        if (host.outData().return_msg[0] != '\0') {
+            std::cerr << ": " << host.outData().return_msg;
+        }
+        std::cerr << "\n";
+        return 1;
+    }
+    zarvo::writeImage(options.output, output.toRgba());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -56,8 +112,28 @@ int main(int argc, char** argv) {
     auto* about = app.add_subcommand("about", "Print the effect's About text");
     auto* params =
         app.add_subcommand("params", "List the effect's controls as the host shows them");
+    auto* render = app.add_subcommand(
+        "render", "Render the effect over an image (or the built-in sample) into an image file");
     addModuleOption(about);
     addModuleOption(params);
+    addModuleOption(render);
+
+    RenderOptions renderOptions;
+    render->add_flag("--sample", renderOptions.sample,
+                     "Use the built-in sample layer (white shapes on transparency)");
+    render
+        ->add_option("-i,--input", renderOptions.input,
+                     "Layer image; its alpha is the edge the neon follows")
+        ->check(CLI::ExistingFile);
+    render->add_option("-o,--output", renderOptions.output, "Image file to write (PNG, TIFF, ...)")
+        ->required();
+    render->add_option("--set", renderOptions.controls,
+                       "Set a control, NAME=VALUE as `params` lists it, e.g. \"Stroke Count=5\", "
+                       "\"Neon Type=Inner Neon\", \"Color 1=#FF00AA\", \"Glow Opacity=45\"");
+    render
+        ->add_option("--downsample", renderOptions.downsample,
+                     "Host downsampling: distances are divided by this factor")
+        ->check(CLI::Range(1, 16));
 
     CLI11_PARSE(app, argc, argv);
     try {
@@ -66,6 +142,9 @@ int main(int argc, char** argv) {
         }
         if (params->parsed()) {
             return runParams(modulePath);
+        }
+        if (render->parsed()) {
+            return runRender(modulePath, renderOptions);
         }
     } catch (const std::exception& e) {
         std::cerr << "zarvo-neon: " << e.what() << "\n";

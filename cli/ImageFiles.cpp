@@ -1,0 +1,79 @@
+#include "ImageFiles.h"
+
+#include <OpenImageIO/imageio.h>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace zarvo {
+
+aehost::RgbaImage readImage(const std::string& path) {
+    // Our pixels carry straight alpha: ask for them as the file holds them, not premultiplied.
+    OIIO::ImageSpec hints;
+    hints.attribute("oiio:UnassociatedAlpha", 1);
+    auto in = OIIO::ImageInput::open(path, &hints);
+    if (!in) {
+        throw ImageFileError("cannot read image " + path + ": " + OIIO::geterror());
+    }
+    const OIIO::ImageSpec& spec = in->spec();
+    const int channels = spec.nchannels;
+    if (spec.width <= 0 || spec.height <= 0 || channels < 1) {
+        throw ImageFileError(path + " holds no pixels");
+    }
+    std::vector<std::uint8_t> raw(std::size_t(spec.width) * spec.height * channels);
+    if (!in->read_image(0, 0, 0, channels, OIIO::TypeDesc::UINT8, raw.data())) {
+        throw ImageFileError("cannot read image " + path + ": " + in->geterror());
+    }
+    in->close();
+
+    aehost::RgbaImage image;
+    image.width = spec.width;
+    image.height = spec.height;
+    image.pixels.resize(std::size_t(spec.width) * spec.height * 4);
+    const int alphaChannel = spec.alpha_channel >= 0            ? spec.alpha_channel
+                             : (channels == 2 || channels >= 4) ? channels - 1
+                                                                : -1;
+    const bool grey = channels < 3;
+    for (std::size_t i = 0; i < std::size_t(spec.width) * spec.height; ++i) {
+        const std::uint8_t* src = &raw[i * channels];
+        std::uint8_t* dst = &image.pixels[i * 4];
+        dst[0] = src[0];
+        dst[1] = grey ? src[0] : src[1];
+        dst[2] = grey ? src[0] : src[2];
+        dst[3] = alphaChannel >= 0 ? src[alphaChannel] : 255;
+    }
+    return image;
+}
+
+void writeImage(const std::string& path, const aehost::RgbaImage& image) {
+    const auto slash = path.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto dot = file.find_last_of('.');
+    const std::string extension = dot == std::string::npos ? "" : file.substr(dot);
+    const std::string temporary =
+        dir + "." + file + ".tmp" + std::to_string(::getpid()) + extension;
+
+    auto out = OIIO::ImageOutput::create(path);
+    if (!out) {
+        throw ImageFileError("cannot write " + path + ": no image format for its name");
+    }
+    // Formats without alpha get the colour alone.
+    const int channels = out->supports("alpha") ? 4 : 3;
+    OIIO::ImageSpec spec(image.width, image.height, channels, OIIO::TypeDesc::UINT8);
+    spec.attribute("oiio:UnassociatedAlpha", 1);
+    const bool written = out->open(temporary, spec) &&
+                         out->write_image(OIIO::TypeDesc::UINT8, image.pixels.data(), 4) &&
+                         out->close();
+    if (!written) {
+        const std::string why = out->geterror();
+        std::remove(temporary.c_str());
+        throw ImageFileError("cannot write " + path + ": " + why);
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        throw ImageFileError("cannot write " + path + ": cannot replace the file");
+    }
+}
+
+} // namespace zarvo

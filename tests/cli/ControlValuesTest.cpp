@@ -1,0 +1,64 @@
+// `--set NAME=VALUE` as the command line applies it to the effect's controls.
+
+#include "ControlValues.h"
+#include "EffectHost.h"
+#include "host/EntryPoint.h"
+#include "host/NeonParams.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using ::testing::HasSubstr;
+
+class ControlValuesTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(host.paramsSetup(), PF_Err_NONE); }
+    void set(const std::string& assignment) {
+        zarvo::applyControl(assignment, host.declared(), host.streams());
+    }
+    std::string error(const std::string& assignment) {
+        try {
+            set(assignment);
+        } catch (const zarvo::ControlError& e) {
+            return e.what();
+        }
+        return "";
+    }
+    PF_ParamDef& at(int index) { return host.streams().at(index); }
+
+    aehost::EffectHost host{&EntryPointFunc};
+};
+
+TEST_F(ControlValuesTest, EachKindReadsItsValue) {
+    set("Stroke Count=7");
+    EXPECT_EQ(at(NEON_STROKE_COUNT).u.sd.value, 7);
+    set("glow opacity = 45.5%");
+    EXPECT_EQ(at(NEON_GLOW_OPACITY).u.fd.value, 45 * 65536 + 32768);
+    set("Neon Type=inner neon");
+    EXPECT_EQ(at(NEON_TYPE).u.pd.value, 1);
+    set("Quality=2");
+    EXPECT_EQ(at(NEON_QUALITY).u.pd.value, 2);
+    set("Color 3=#0A0B0C");
+    EXPECT_EQ(at(NEON_COLOR_3).u.cd.value.red, 10);
+    EXPECT_EQ(at(NEON_COLOR_3).u.cd.value.blue, 12);
+    EXPECT_EQ(at(NEON_COLOR_3).u.cd.value.alpha, 255);
+    // "Visibility" names a group and a slider: the slider is meant.
+    set("Visibility=40");
+    EXPECT_EQ(at(NEON_VISIBILITY).u.fd.value, 40 * 65536);
+}
+
+TEST_F(ControlValuesTest, BadValuesAreRefusedWithAReason) {
+    EXPECT_THAT(error("Stroke Count=101"), HasSubstr("between 1 and 100"));
+    EXPECT_THAT(error("Stroke Count=2.5"), HasSubstr("whole number"));
+    EXPECT_THAT(error("Glow Size=big"), HasSubstr("needs a number"));
+    EXPECT_THAT(error("Neon Type=Sideways"), HasSubstr("Inner Neon, Outer Neon"));
+    EXPECT_THAT(error("Color 1=red"), HasSubstr("#RRGGBB"));
+    EXPECT_THAT(error("Colors=3"), HasSubstr("no control is named"));
+    EXPECT_THAT(error("Stroke Count"), HasSubstr("NAME=VALUE"));
+    // A refused value changes nothing.
+    EXPECT_EQ(at(NEON_STROKE_COUNT).u.sd.value, 3);
+}
+
+} // namespace
