@@ -82,5 +82,3 @@ void BM_ContextLookup(benchmark::State& state) {
 BENCHMARK(BM_ContextLookup);
 
 } // namespace
-
-BENCHMARK_MAIN();
