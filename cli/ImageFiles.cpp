@@ -15,26 +15,26 @@ aehost::RgbaImage readImage(const std::string& path) {
     if (!in) {
         throw ImageFileError("cannot read image " + path + ": " + OIIO::geterror());
     }
-    const OIIO::ImageSpec& spec = in->spec();
-    const int channels = spec.nchannels;
-    if (spec.width <= 0 || spec.height <= 0 || channels < 1) {
+    const OIIO::ImageSpec& layout = in->layout();
+    const int channels = layout.nchannels;
+    if (layout.width <= 0 || layout.height <= 0 || channels < 1) {
         throw ImageFileError(path + " holds no pixels");
     }
-    std::vector<std::uint8_t> raw(std::size_t(spec.width) * spec.height * channels);
+    std::vector<std::uint8_t> raw(std::size_t(layout.width) * layout.height * channels);
     if (!in->read_image(0, 0, 0, channels, OIIO::TypeDesc::UINT8, raw.data())) {
         throw ImageFileError("cannot read image " + path + ": " + in->geterror());
     }
     in->close();
 
     aehost::RgbaImage image;
-    image.width = spec.width;
-    image.height = spec.height;
-    image.pixels.resize(std::size_t(spec.width) * spec.height * 4);
-    const int alphaChannel = spec.alpha_channel >= 0            ? spec.alpha_channel
+    image.width = layout.width;
+    image.height = layout.height;
+    image.pixels.resize(std::size_t(layout.width) * layout.height * 4);
+    const int alphaChannel = layout.alpha_channel >= 0            ? layout.alpha_channel
                              : (channels == 2 || channels >= 4) ? channels - 1
                                                                 : -1;
     const bool grey = channels < 3;
-    for (std::size_t i = 0; i < std::size_t(spec.width) * spec.height; ++i) {
+    for (std::size_t i = 0; i < std::size_t(layout.width) * layout.height; ++i) {
         const std::uint8_t* src = &raw[i * channels];
         std::uint8_t* dst = &image.pixels[i * 4];
         dst[0] = src[0];
@@ -60,9 +60,9 @@ void writeImage(const std::string& path, const aehost::RgbaImage& image) {
     }
     // Formats without alpha get the colour alone.
     const int channels = out->supports("alpha") ? 4 : 3;
-    OIIO::ImageSpec spec(image.width, image.height, channels, OIIO::TypeDesc::UINT8);
-    spec.attribute("oiio:UnassociatedAlpha", 1);
-    const bool written = out->open(temporary, spec) &&
+    OIIO::ImageSpec layout(image.width, image.height, channels, OIIO::TypeDesc::UINT8);
+    layout.attribute("oiio:UnassociatedAlpha", 1);
+    const bool written = out->open(temporary, layout) &&
                          out->write_image(OIIO::TypeDesc::UINT8, image.pixels.data(), 4) &&
                          out->close();
     if (!written) {
