@@ -15,7 +15,7 @@ aehost::RgbaImage readImage(const std::string& path) {
     if (!in) {
         throw ImageFileError("cannot read image " + path + ": " + OIIO::geterror());
     }
-    const OIIO::ImageSpec& layout = in->layout();
+    const OIIO::ImageSpec& layout = in->spec();
     const int channels = layout.nchannels;
     if (layout.width <= 0 || layout.height <= 0 || channels < 1) {
         throw ImageFileError(path + " holds no pixels");
@@ -30,7 +30,7 @@ aehost::RgbaImage readImage(const std::string& path) {
     image.width = layout.width;
     image.height = layout.height;
     image.pixels.resize(std::size_t(layout.width) * layout.height * 4);
-    const int alphaChannel = layout.alpha_channel >= 0            ? layout.alpha_channel
+    const int alphaChannel = layout.alpha_channel >= 0          ? layout.alpha_channel
                              : (channels == 2 || channels >= 4) ? channels - 1
                                                                 : -1;
     const bool grey = channels < 3;
