@@ -9,6 +9,7 @@
 #include "ParamsSetup.h"
 #include "ParamsUI.h"
 #include "Render.h"
+#include "ui/HeaderPanel.h"
 #include "SuiteScoper.h"
 
 namespace Kelvane {
@@ -50,6 +51,8 @@ PF_Err Dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
         return UserChangedParam(in_data, out_data, params, extra);
     case PF_Cmd_UPDATE_PARAMS_UI:
         return UpdateParamsUI(in_data, out_data, params, output);
+    case PF_Cmd_EVENT:
+        return HandleEvent(in_data, out_data, params, output, static_cast<PF_EventExtra*>(extra));
     default:
         return PF_Err_NONE;
     }

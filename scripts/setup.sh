@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ make pkg-config libglbinding-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
-          libgl-dev libcli11-dev libopenimageio-dev libgtest-dev libgmock-dev libbenchmark-dev
+          libgl-dev libcli11-dev libopenimageio-dev libcairo2-dev libgtest-dev libgmock-dev libbenchmark-dev
           binutils)
 missing=()
 for p in "${packages[@]}"; do

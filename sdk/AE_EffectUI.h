@@ -13,6 +13,7 @@ enum {
     PF_Event_DEACTIVATE,
     PF_Event_CLOSE_CONTEXT,
     PF_Event_IDLE,
+    PF_Event_UNUSED_0,
     PF_Event_ADJUST_CURSOR,
     PF_Event_KEYDOWN,
     PF_Event_MOUSE_EXITED,
@@ -113,9 +114,12 @@ typedef union {
     PF_AdjustCursorEventInfo adjust_cursor;
 } PF_EventUnion;
 
+typedef A_long PF_EffectArea;
+enum { PF_EA_NONE = 0, PF_EA_PARAM_TITLE, PF_EA_CONTROL };
+
 typedef struct {
     PF_ParamIndex index;
-    PF_Rect area;
+    PF_EffectArea area;
     PF_Rect current_frame;
     PF_Rect param_title_frame;
     A_long horiz_offset;

@@ -4,6 +4,7 @@
 #include "host/EntryPoint.h"
 #include "host/ErrorBoundary.h"
 #include "gl/AESDK_OpenGL_Fault.h"
+#include "ui/DrawbotWrappers.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +106,8 @@ TEST(EntryPointTest, OtherExceptionsNeverLeaveAndSayWhy) {
     EXPECT_TRUE(out.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE);
     EXPECT_NE(std::string(out.return_msg).find("OpenGL context"), std::string::npos);
     EXPECT_EQ(std::string(out.return_msg).find('\n'), std::string::npos);
+
+    EXPECT_EQ(runGuarded(&out, []() -> PF_Err { throw DRAWBOT_Exception(7); }), 7);
 
     PF_OutData other{};
     EXPECT_EQ(runGuarded(&other, []() -> PF_Err { throw std::runtime_error("x"); }),
