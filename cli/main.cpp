@@ -1,6 +1,7 @@
 // zarvo-neon: the effect without After Effects. Loads the module through the headless host.
 
 #include "ControlValues.h"
+#include "DrawbotHost.h"
 #include "EffectHost.h"
 #include "ImageFiles.h"
 #include "ParamListing.h"
@@ -8,6 +9,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
 #include <iostream>
 #include <memory>
 
@@ -96,6 +98,45 @@ int runRender(const std::string& modulePath, const RenderOptions& options) {
     return 0;
 }
 
+struct HeaderOptions {
+    std::string output;
+    int width = 200;
+    std::string background = "#202020";
+};
+
+int runHeader(const std::string& modulePath, const HeaderOptions& options) {
+    unsigned r = 0, g = 0, b = 0;
+    char extra = 0;
+    if (options.background.size() != 7 ||
+        std::sscanf(options.background.c_str(), "#%2x%2x%2x%c", &r, &g, &b, &extra) != 3) {
+        std::cerr << "zarvo-neon header: --background needs a colour as #RRGGBB\n";
+        return 2;
+    }
+    auto module = loadModule(modulePath);
+    aehost::EffectHost host(*module);
+    constexpr int kStripHeight = 50;
+    aehost::DrawbotHost drawbot(host.suites(), options.width, kStripHeight);
+    // The host's panel colour has 16 bits a channel.
+    drawbot.setBackground(PF_App_Color{A_u_short(r * 257), A_u_short(g * 257), A_u_short(b * 257)});
+
+    PF_EventExtra event{};
+    event.contextH = drawbot.context(PF_Window_EFFECT);
+    event.e_type = PF_Event_DRAW;
+    event.effect_win.index = 1;
+    event.effect_win.area = PF_EA_CONTROL;
+    event.effect_win.current_frame = PF_Rect{0, 0, options.width, kStripHeight};
+    const PF_Err err = host.send(PF_Cmd_EVENT, nullptr, nullptr, &event);
+    if (err != PF_Err_NONE) {
+        std::cerr << "zarvo-neon: drawing the header failed (error " << err << ")\n";
+        return 1;
+    }
+    if (!drawbot.writePng(options.output)) {
+        std::cerr << "zarvo-neon: cannot write " << options.output << "\n";
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -116,7 +157,17 @@ int main(int argc, char** argv) {
         "render", "Render the effect over an image (or the built-in sample) into an image file");
     addModuleOption(about);
     addModuleOption(params);
+    auto* header = app.add_subcommand(
+        "header",
+        "Draw the effect's header strip, as the Effect Controls panel shows it, to a PNG");
     addModuleOption(render);
+    addModuleOption(header);
+    HeaderOptions headerOptions;
+    header->add_option("-o,--output", headerOptions.output, "PNG file to write")->required();
+    header->add_option("--width", headerOptions.width, "Width of the panel (the strip is 50 high)")
+        ->check(CLI::Range(200, 4000));
+    header->add_option("--background", headerOptions.background,
+                       "The panel's background colour, #RRGGBB (default #202020)");
 
     RenderOptions renderOptions;
     render->add_flag("--sample", renderOptions.sample,
@@ -145,6 +196,9 @@ int main(int argc, char** argv) {
         }
         if (render->parsed()) {
             return runRender(modulePath, renderOptions);
+        }
+        if (header->parsed()) {
+            return runHeader(modulePath, headerOptions);
         }
     } catch (const std::exception& e) {
         std::cerr << "zarvo-neon: " << e.what() << "\n";
