@@ -15,7 +15,7 @@ aehost::RgbaImage readImage(const std::string& path) {
     if (!in) {
         throw ImageFileError("cannot read image " + path + ": " + OIIO::geterror());
     }
-    const OIIO::ImageSpec& layout = in->spec();
+    const OIIO::ImageSpec layout = in->spec_dimensions(0, 0);
     const int channels = layout.nchannels;
     if (layout.width <= 0 || layout.height <= 0 || channels < 1) {
         throw ImageFileError(path + " holds no pixels");
