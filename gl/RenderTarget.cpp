@@ -19,15 +19,16 @@ void setLinearClampedTexture() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
 }
 
-// A texture of the given size and internal format, cleared to zero bytes.
-GLuint newZeroTexture(GLint internalFormat, GLsizei width, GLsizei height, std::size_t bytes) {
+// A texture of the given size and internal format, cleared to zero bytes, or left unfilled
+// where the caller overwrites every texel at once.
+GLuint newTexture(GLint internalFormat, GLsizei width, GLsizei height, std::size_t zeroBytes) {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     setLinearClampedTexture();
-    std::vector<unsigned char> zeros(bytes, 0);
+    std::vector<unsigned char> zeros(zeroBytes, 0);
     glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 zeros.data());
+                 zeroBytes > 0 ? zeros.data() : nullptr);
     glBindTexture(GL_TEXTURE_2D, 0);
     return texture;
 }
@@ -146,8 +147,8 @@ GLuint RenderTarget::popLayerToTexture() {
     if (layers_.empty()) {
         return 0;
     }
-    const GLuint texture = newZeroTexture(static_cast<GLint>(GL_RGBA), width_, height_,
-                                          std::size_t(width_) * std::size_t(height_) * 4);
+    // The blit below writes every texel, so the texture is not zero-filled first.
+    const GLuint texture = newTexture(static_cast<GLint>(GL_RGBA), width_, height_, 0);
     const Framebuffers& f = framebuffers();
     glBindFramebuffer(GL_READ_FRAMEBUFFER, f.multisample);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, f.resolve);
@@ -206,8 +207,8 @@ void RenderTarget::abandon() {
 
 GLuint RenderTarget::createTexture(const Vec2d& size) {
     const double bytes = size.x * size.y * 4.0;
-    return newZeroTexture(static_cast<GLint>(GL_RGBA32F), static_cast<GLsizei>(size.x),
-                          static_cast<GLsizei>(size.y), static_cast<std::size_t>(bytes));
+    return newTexture(static_cast<GLint>(GL_RGBA32F), static_cast<GLsizei>(size.x),
+                      static_cast<GLsizei>(size.y), static_cast<std::size_t>(bytes));
 }
 
 void RenderTarget::beginRenderToTexture(GLuint texture, const Vec2d& size, std::int32_t level) {
