@@ -11,10 +11,10 @@ World::World(int width, int height, int paddingBytes, std::uint8_t padValue) : w
     }
     const std::size_t rowbytes = std::size_t(width) * 4 + std::size_t(paddingBytes);
     memory_.assign(rowbytes * std::size_t(height), padValue);
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < height && width > 0; ++y) {
         std::memset(memory_.data() + y * rowbytes, 0, std::size_t(width) * 4);
     }
-    world_.data = height > 0 ? reinterpret_cast<PF_PixelPtr>(memory_.data()) : nullptr;
+    world_.data = memory_.empty() ? nullptr : reinterpret_cast<PF_PixelPtr>(memory_.data());
     world_.rowbytes = static_cast<A_long>(rowbytes);
     world_.width = width;
     world_.height = height;
