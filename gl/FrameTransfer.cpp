@@ -1,5 +1,7 @@
 #include "FrameTransfer.h"
 
+#include "TextureParameters.h"
+
 #include "host/SuiteScoper.h"
 
 #include "AE_EffectCBSuites.h"
@@ -68,10 +70,7 @@ GLuint uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData*
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_LINEAR));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_LINEAR));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
+    setClampedSampling();
     glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), input->width, input->height, 0,
                  GL_RGBA, GL_FLOAT, nullptr);
 

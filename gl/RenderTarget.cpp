@@ -1,5 +1,7 @@
 #include "RenderTarget.h"
 
+#include "TextureParameters.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -12,20 +14,13 @@ namespace {
 
 constexpr GLsizei kWantedSamples = 8;
 
-void setLinearClampedTexture() {
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_LINEAR));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_LINEAR));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-}
-
 // A texture of the given size and internal format, cleared to zero bytes, or left unfilled
 // where the caller overwrites every texel at once.
 GLuint newTexture(GLint internalFormat, GLsizei width, GLsizei height, std::size_t zeroBytes) {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
-    setLinearClampedTexture();
+    setClampedSampling();
     std::vector<unsigned char> zeros(zeroBytes, 0);
     glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  zeroBytes > 0 ? zeros.data() : nullptr);

@@ -1,6 +1,7 @@
 // The distance map of a layer's alpha, checked against exact nearest-seed distances worked out
 // here by brute force; the texture pair's lifetime; smoothing of the map.
 
+#include "gl/TextureParameters.h"
 #include "gl/ContextRegistry.h"
 #include "gl/RenderTarget.h"
 #include "neon/DistanceFieldGenerator.h"
@@ -42,10 +43,7 @@ GLuint upload(const Layer& layer, GLenum filter) {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(filter));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(filter));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
+    Kelvane::Neon::setClampedSampling(filter);
     glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), layer.width, layer.height, 0,
                  GL_RGBA, GL_FLOAT, texels.data());
     glBindTexture(GL_TEXTURE_2D, 0);

@@ -4,6 +4,7 @@
 
 #include "StrokeReference.h"
 
+#include "gl/TextureParameters.h"
 #include "gl/GlFixture.h"
 #include "host/NeonParams.h"
 #include "neon/NeonRenderer.h"
@@ -30,10 +31,7 @@ GLuint rowTexture(const std::vector<Vec4>& texels) {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_NEAREST));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_NEAREST));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
+    Kelvane::Neon::setClampedSampling(GL_NEAREST);
     glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F),
                  static_cast<GLsizei>(texels.size()), 1, 0, GL_RGBA, GL_FLOAT, texels.data());
     glBindTexture(GL_TEXTURE_2D, 0);
