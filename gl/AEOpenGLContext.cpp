@@ -155,15 +155,14 @@ HGLRC AEOpenGLContext::createRenderingContext(HDC dc, HGLRC shareHandle) {
         }
         const int attributes[] = {WGL_CONTEXT_MAJOR_VERSION_ARB, 3, WGL_CONTEXT_MINOR_VERSION_ARB,
                                   3, 0};
-        context = wglCreateContextAttribsARB(dc, nullptr, attributes);
+        // Shared at creation: Wine and some drivers refuse to share into a context that has
+        // been current or holds objects.
+        context = wglCreateContextAttribsARB(dc, shareHandle, attributes);
         if (context == nullptr) {
             fail();
         }
         if (!wglMakeCurrent(dc, context)) {
             GetLastError();
-            fail();
-        }
-        if (!wglShareLists(shareHandle, context)) {
             fail();
         }
         return context;
@@ -182,7 +181,11 @@ void AEOpenGLContext::makeCurrent() {
 }
 
 void printContextInfo() {
-    glbinding::Binding::initialize(handleOf(wglGetCurrentContext()), true, false);
+    // initialize() returns early, without switching, for a handle value it already knows, and
+    // Windows reuses the values of deleted contexts.
+    const glbinding::ContextHandle handle = handleOf(wglGetCurrentContext());
+    glbinding::Binding::initialize(handle, false, false);
+    glbinding::Binding::useContext(handle);
     const std::string renderer = glbinding::ContextInfo::renderer();
     const std::string vendor = glbinding::ContextInfo::vendor();
     const glbinding::Version version = glbinding::ContextInfo::version();

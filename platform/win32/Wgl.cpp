@@ -1,5 +1,6 @@
 // WGL rendering contexts as surfaceless EGL contexts, with WGL's rules: a context needs a DC
-// with a pixel format, is current on at most one thread, and keeps its handle for life.
+// with a pixel format, is current on at most one thread, and keeps its handle for life; a new
+// context may get the handle value of one just deleted, as on Windows.
 
 #include "platform/win32/EglDisplay.h"
 #include "platform/win32/Internal.h"
@@ -15,6 +16,7 @@ struct HGLRC__ {
     int pixelFormat;             // of the DC it was made for; wglMakeCurrent insists on it
     std::vector<EGLint> attribs; // kept so wglShareLists can re-create the context
     std::thread::id owner;       // thread it is current on; default id when none
+    bool everCurrent;            // once current, it may no longer join a share group
 };
 
 using namespace win32standin::detail;
@@ -24,6 +26,13 @@ namespace {
 // Never destroyed: threads ending during process exit still release their contexts.
 std::unordered_map<HGLRC, std::unique_ptr<HGLRC__>>& contexts() {
     static auto* records = new std::unordered_map<HGLRC, std::unique_ptr<HGLRC__>>;
+    return *records;
+}
+
+// Records of deleted contexts, the latest last: Windows reuses handle values readily, so a new
+// context takes the latest one's address and code that holds on to a dead handle shows here.
+std::vector<std::unique_ptr<HGLRC__>>& freedContexts() {
+    static auto* records = new std::vector<std::unique_ptr<HGLRC__>>;
     return *records;
 }
 
@@ -98,7 +107,15 @@ HGLRC createLocked(HDC dc, std::vector<EGLint> attribs, EGLContext share, DWORD 
     EGLContext egl = createEgl(attribs, share, onMismatch);
     if (egl == EGL_NO_CONTEXT)
         return nullptr;
-    auto record = std::make_unique<HGLRC__>(HGLRC__{egl, format, std::move(attribs), {}});
+    HGLRC__ fresh{egl, format, std::move(attribs), {}, false};
+    std::unique_ptr<HGLRC__> record;
+    if (freedContexts().empty()) {
+        record = std::make_unique<HGLRC__>(std::move(fresh));
+    } else {
+        record = std::move(freedContexts().back());
+        freedContexts().pop_back();
+        *record = std::move(fresh);
+    }
     HGLRC handle = record.get();
     contexts().emplace(handle, std::move(record));
     return handle;
@@ -192,6 +209,7 @@ bool makeCurrentLocked(HDC dc, HGLRC context) {
     if (state.context && state.context != context)
         state.context->owner = {};
     record->owner = std::this_thread::get_id();
+    record->everCurrent = true;
     state.context = context;
     state.dc = dc;
     return true;
@@ -250,7 +268,9 @@ BOOL WINAPI wglDeleteContext(HGLRC context) {
     if (current().context == context)
         releaseLocked(current());
     eglDestroyContext(eglDisplay()->display, record->egl);
-    contexts().erase(context);
+    auto it = contexts().find(context);
+    freedContexts().push_back(std::move(it->second));
+    contexts().erase(it);
     return TRUE;
 }
 
@@ -312,8 +332,9 @@ PROC WINAPI wglGetProcAddress(LPCSTR name) {
 }
 
 // EGL fixes sharing at creation, so the destination's EGL context is re-created inside the
-// source's share group behind the same handle. WGL only shares into a context that holds no
-// objects yet; state set on the destination (bindings, viewport, ...) starts afresh.
+// source's share group behind the same handle. As strict as the real platforms: a destination
+// that has ever been current is refused (Wine refuses it outright; drivers refuse a context
+// holding objects). The source may well be current.
 BOOL WINAPI wglShareLists(HGLRC source, HGLRC destination) {
     if (!enter(Fn::wglShareLists))
         return FALSE;
@@ -328,17 +349,14 @@ BOOL WINAPI wglShareLists(HGLRC source, HGLRC destination) {
         setError(ERROR_BUSY);
         return FALSE;
     }
+    if (to->everCurrent) {
+        setError(ERROR_INVALID_OPERATION);
+        return FALSE;
+    }
     EGLContext replacement = createEgl(to->attribs, from->egl, ERROR_INVALID_OPERATION);
     if (replacement == EGL_NO_CONTEXT)
         return FALSE;
-    EGLDisplay display = eglDisplay()->display;
-    const bool currentHere = to->owner == std::this_thread::get_id();
-    if (currentHere && !eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, replacement)) {
-        setError(errorFromEgl(ERROR_INVALID_OPERATION));
-        eglDestroyContext(display, replacement);
-        return FALSE;
-    }
-    eglDestroyContext(display, to->egl);
+    eglDestroyContext(eglDisplay()->display, to->egl);
     to->egl = replacement;
     return TRUE;
 }

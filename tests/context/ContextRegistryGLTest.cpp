@@ -71,6 +71,12 @@ TEST_F(ContextRegistryGLTest, ThreadContextsAreDistinct33ContextsSharingWithTheR
     ContextRegistry::createRoot();
     AEOpenGLContext* root = ContextRegistry::rootContext();
     ASSERT_NE(root, nullptr);
+    root->makeCurrent();
+    GLuint rootBuffer = 0;
+    glGenBuffers(1, &rootBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, rootBuffer);
+    glFinish();
+    wglMakeCurrent(nullptr, nullptr);
 
     AEOpenGLContext* first = nullptr;
     AEOpenGLContext* second = nullptr;
@@ -80,6 +86,7 @@ TEST_F(ContextRegistryGLTest, ThreadContextsAreDistinct33ContextsSharingWithTheR
         first->makeCurrent();
         const auto [major, minor] = glVersion();
         EXPECT_GE(major * 10 + minor, 33);
+        EXPECT_EQ(glIsBuffer(rootBuffer), GL_TRUE) << "a buffer of the root";
         glGenTextures(1, &texture);
         glBindTexture(GL_TEXTURE_2D, texture);
         glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA8), 4, 4, 0, GL_RGBA,
@@ -97,7 +104,26 @@ TEST_F(ContextRegistryGLTest, ThreadContextsAreDistinct33ContextsSharingWithTheR
     EXPECT_NE(first, second);
     EXPECT_NE(first, root);
     EXPECT_NE(first->hglrc, second->hglrc);
-    EXPECT_EQ(win32standin::callCount("wglShareLists"), 2u);
+    // Shared at creation: sharing a context that has been current fails on real platforms.
+    EXPECT_EQ(win32standin::callCount("wglShareLists"), 0u);
+}
+
+// Windows hands a new context the handle value of a deleted one; the binding must then be
+// pointed at it on a thread that has never used that value.
+TEST_F(ContextRegistryGLTest, AContextReusingADeletedOnesHandleIsUsable) {
+    ContextRegistry::createRoot();
+    HGLRC previous = nullptr;
+    onThread([&] { previous = ContextRegistry::contextForCurrentThread()->hglrc; });
+    ContextRegistry::destroyAll();
+    ContextRegistry::createRoot();
+    onThread([&] {
+        AEOpenGLContext* context = ContextRegistry::contextForCurrentThread();
+        ASSERT_EQ(context->hglrc, previous);
+        context->makeCurrent();
+        const auto [major, minor] = glVersion();
+        EXPECT_GE(major * 10 + minor, 33);
+        EXPECT_EQ(glGetError(), GL_NO_ERROR);
+    });
 }
 
 TEST_F(ContextRegistryGLTest, WithoutARootAThreadMakesAnUnsharedContext) {
@@ -138,9 +164,9 @@ TEST_F(ContextRegistryGLTest, EveryFailingStepThrowsAndReleasesWhatItMade) {
         EXPECT_EQ(win32standin::liveContextCount(), 0u);
         EXPECT_EQ(win32standin::liveWindowCount(), 0u);
     }
-    // A shared context whose share step fails.
+    // A shared context that cannot be made current.
     ContextRegistry::createRoot();
-    win32standin::failCall("wglShareLists");
+    win32standin::failCall("wglMakeCurrent");
     onThread([] { EXPECT_THROW(ContextRegistry::contextForCurrentThread(), AESDK_OpenGL_Fault); });
     EXPECT_EQ(win32standin::liveContextCount(), 1u);
 }

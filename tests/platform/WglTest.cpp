@@ -128,12 +128,11 @@ TEST_F(WglGLTest, SharedContextsSeeEachOthersObjects) {
     const GLuint texture = boundTexture();
     ASSERT_TRUE(glIsTexture(texture) == GL_TRUE);
 
+    // The source may be current; the destination must never have been.
+    ASSERT_TRUE(wglShareLists(first, second));
+    EXPECT_EQ(wglGetCurrentContext(), first);
     ASSERT_TRUE(wglMakeCurrent(dc, second));
     useGl(second);
-    EXPECT_TRUE(glIsTexture(texture) == GL_FALSE);
-    // Sharing into the context current here must leave it current and usable.
-    ASSERT_TRUE(wglShareLists(first, second));
-    EXPECT_EQ(wglGetCurrentContext(), second);
     EXPECT_TRUE(glIsTexture(texture) == GL_TRUE);
 
     HGLRC third = coreContext(3, 3, second); // shares the whole group
@@ -146,7 +145,19 @@ TEST_F(WglGLTest, SharedContextsSeeEachOthersObjects) {
     EXPECT_EQ(liveContextCount(), 4u); // three plus the bootstrap context
 }
 
-TEST_F(WglGLTest, DeletedContextIsReleasedAndItsHandleDead) {
+TEST_F(WglGLTest, ContextThatHasBeenCurrentCannotJoinAShareGroup) {
+    HGLRC source = coreContext();
+    HGLRC used = coreContext();
+    ASSERT_TRUE(source && used);
+    ASSERT_TRUE(wglMakeCurrent(dc, used));
+    ASSERT_TRUE(wglMakeCurrent(nullptr, nullptr));
+    EXPECT_FALSE(wglShareLists(source, used));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_OPERATION);
+    EXPECT_TRUE(wglMakeCurrent(dc, used)) << "a refused share leaves the context usable";
+}
+
+TEST_F(WglGLTest, DeletedContextIsReleasedAndItsHandleValueReused) {
+    HGLRC source = legacyContext();
     HGLRC context = legacyContext();
     ASSERT_TRUE(wglMakeCurrent(dc, context));
     ASSERT_TRUE(wglDeleteContext(context));
@@ -154,7 +165,16 @@ TEST_F(WglGLTest, DeletedContextIsReleasedAndItsHandleDead) {
     EXPECT_FALSE(wglMakeCurrent(dc, context));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     EXPECT_FALSE(wglDeleteContext(context));
-    EXPECT_FALSE(wglShareLists(legacyContext(), context));
+    EXPECT_FALSE(wglShareLists(source, context));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+
+    // As on Windows, the next context gets the value back; it is a new, never-current context.
+    HGLRC next = wglCreateContext(dc);
+    EXPECT_EQ(next, context);
+    EXPECT_TRUE(wglShareLists(source, next));
+    ASSERT_TRUE(wglMakeCurrent(dc, next));
+    EXPECT_TRUE(wglDeleteContext(next));
+    EXPECT_EQ(liveContextCount(), 1u);
 }
 
 TEST_F(WglGLTest, FailedMakeCurrentLeavesNoContextCurrent) {
