@@ -14,13 +14,19 @@ std::uint32_t read32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
            std::uint32_t(bytes[at + 2]) << 16 | std::uint32_t(bytes[at + 3]) << 24;
 }
 
+// Four-character codes are stored as little-endian 32-bit values: "8BIM" reads "MIB8".
+std::string readCode(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+    return std::string(bytes.rend() - static_cast<std::ptrdiff_t>(at + 4),
+                       bytes.rend() - static_cast<std::ptrdiff_t>(at));
+}
+
 } // namespace
 
 std::string PiPLProperty::asOSType() const {
     if (data.size() != 4) {
         throw std::runtime_error("PiPL property " + key + " is not a four-character code");
     }
-    return std::string(data.begin(), data.end());
+    return readCode(data, 0);
 }
 
 std::string PiPLProperty::asPString() const {
@@ -48,6 +54,9 @@ std::uint32_t PiPLProperty::asLong() const {
 
 PiPL PiPL::parse(const std::vector<std::uint8_t>& bytes) {
     PiPL pipl;
+    if (bytes.size() < 2 || (bytes[0] | bytes[1] << 8) != 1) {
+        throw std::runtime_error("PiPL does not start with its version word 1");
+    }
     const std::uint32_t count = read32(bytes, 6);
     std::size_t at = 10;
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -55,8 +64,8 @@ PiPL PiPL::parse(const std::vector<std::uint8_t>& bytes) {
             throw std::runtime_error("PiPL is truncated");
         }
         PiPLProperty property;
-        property.vendor.assign(bytes.begin() + at, bytes.begin() + at + 4);
-        property.key.assign(bytes.begin() + at + 4, bytes.begin() + at + 8);
+        property.vendor = readCode(bytes, at);
+        property.key = readCode(bytes, at + 4);
         const std::uint32_t length = read32(bytes, at + 12);
         at += 16;
         if (length > bytes.size() - at) {

@@ -1,9 +1,11 @@
 // Build tool: turns a PiPL description into its binary form, written as a C++ source that puts
 // the bytes in the module's .pipl section, or as a Windows resource script.
 //
-// Binary layout (little-endian, as in a Windows resource): u16 version (0), u32 reserved (0),
-// u32 property count; then per property: vendor (4 chars), key (4 chars), u32 id (0), u32 data
-// length, data padded with zeros to a multiple of 4.
+// Binary layout, as the host reads a Windows resource: u16 1, u32 list version (0), u32 property
+// count; then per property: vendor, key, u32 id (0), u32 data length, data padded with zeros to a
+// multiple of 4. Every number is little-endian, and so is every four-character code: each is
+// stored as the 32-bit value of its characters, so "8BIM" lands in the file as "MIB8". The
+// .pipl section holds the same bytes, so one reader serves both platforms.
 //
 // Usage: pipl_compile DESCRIPTION.pipl OUTPUT (.cpp or .rc)
 
@@ -30,6 +32,10 @@ void putText(Bytes& out, const std::string& text) {
     out.insert(out.end(), text.begin(), text.end());
 }
 
+void putCode(Bytes& out, const std::string& code) {
+    out.insert(out.end(), code.rbegin(), code.rend());
+}
+
 std::uint32_t parseLong(const std::string& text) {
     std::size_t used = 0;
     const unsigned long value = std::stoul(text, &used, 0);
@@ -45,7 +51,7 @@ Bytes encodeValue(const std::string& type, const std::string& rest) {
         if (rest.size() != 4) {
             throw std::runtime_error("an ostype has 4 characters: " + rest);
         }
-        putText(data, rest);
+        putCode(data, rest);
     } else if (type == "pstring") {
         if (rest.size() > 255) {
             throw std::runtime_error("pstring too long: " + rest);
@@ -89,8 +95,8 @@ Bytes compile(std::istream& in) {
                 throw std::runtime_error("a key has 4 characters: " + key);
             }
             Bytes data = encodeValue(type, rest);
-            putText(properties, "8BIM");
-            putText(properties, key);
+            putCode(properties, "8BIM");
+            putCode(properties, key);
             put32(properties, 0);
             put32(properties, static_cast<std::uint32_t>(data.size()));
             data.resize((data.size() + 3) / 4 * 4, 0);
@@ -100,7 +106,7 @@ Bytes compile(std::istream& in) {
             throw std::runtime_error("line " + std::to_string(lineNumber) + ": " + e.what());
         }
     }
-    Bytes out{0, 0};
+    Bytes out{1, 0};
     put32(out, 0);
     put32(out, count);
     out.insert(out.end(), properties.begin(), properties.end());

@@ -80,14 +80,28 @@ TEST(ModuleFileTest, LoaderRefusesWhatIsNotAnEffect) {
     EXPECT_THROW(aehost::EffectModule(ZARVO_PIPL_DESCRIPTION), aehost::ModuleError);
 }
 
+TEST(ModuleFileTest, PiPLStoresCodesAsLittleEndianValues) {
+    const auto bytes = aehost::ElfFile(ZARVO_MODULE_PATH).section(".pipl");
+    ASSERT_TRUE(bytes);
+    // Word 1, list version 0, 12 properties, then "8BIM" "kind" id 0, length 4, "eFKT".
+    const std::string expected("\x01\0\0\0\0\0\x0c\0\0\0MIB8dnik\0\0\0\0\x04\0\0\0TKFe", 30);
+    ASSERT_GE(bytes->size(), expected.size());
+    EXPECT_EQ(std::string(bytes->begin(), bytes->begin() + 30), expected);
+}
+
 TEST(ModuleFileTest, MalformedPiPLIsRejected) {
-    const std::vector<std::uint8_t> truncated = {0, 0, 0, 0, 0, 0, 2, 0, 0, 0, '8', 'B'};
+    const std::vector<std::uint8_t> truncated = {1, 0, 0, 0, 0, 0, 2, 0, 0, 0, 'M', 'I'};
     EXPECT_THROW(aehost::PiPL::parse(truncated), std::runtime_error);
-    std::vector<std::uint8_t> overlong = {0, 0, 0, 0, 0, 0, 1, 0, 0, 0};
-    for (char c : std::string("8BIMname")) {
+    std::vector<std::uint8_t> overlong = {1, 0, 0, 0, 0, 0, 1, 0, 0, 0};
+    for (char c : std::string("MIB8eman")) {
         overlong.push_back(std::uint8_t(c));
     }
     overlong.insert(overlong.end(), {0, 0, 0, 0, 200, 0, 0, 0, 3, 'a', 'b', 'c'});
+    EXPECT_THROW(aehost::PiPL::parse(overlong), std::runtime_error);
+    // The same property list is fine with its true length, and refused without the version word.
+    overlong[22] = 4;
+    EXPECT_EQ(aehost::PiPL::parse(overlong).find("name")->asPString(), "abc");
+    overlong[0] = 0;
     EXPECT_THROW(aehost::PiPL::parse(overlong), std::runtime_error);
 }
 
