@@ -1,21 +1,17 @@
 #include "EffectModule.h"
 
-#include "ElfFile.h"
-
-#include <dlfcn.h>
-#include <unistd.h>
-
-#include <climits>
+#include <cstdio>
 
 namespace aehost {
 
 EffectModule::EffectModule(const std::string& path) : path_(path) {
-    if (access(path.c_str(), R_OK) != 0) {
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        std::fclose(file);
+    } else {
         throw ModuleError("cannot read module " + path);
     }
     try {
-        const ElfFile file(path);
-        const auto bytes = file.section(".pipl");
+        const auto bytes = ModuleLibrary::readPiPL(path);
         if (!bytes) {
             throw ModuleError(path + " has no PiPL resource: it is not an effect module");
         }
@@ -38,23 +34,19 @@ EffectModule::EffectModule(const std::string& path) : path_(path) {
         throw ModuleError(path + ": " + e.what());
     }
 
-    library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (library_ == nullptr) {
-        throw ModuleError("cannot load " + path + ": " + dlerror());
+    try {
+        library_ = std::make_unique<ModuleLibrary>(path);
+    } catch (const std::exception& e) {
+        throw ModuleError("cannot load " + path + ": " + e.what());
     }
     const std::string entryName = pipl_.find("8664")->asCString();
-    entry_ = reinterpret_cast<PF_EntryPointFunc>(dlsym(library_, entryName.c_str()));
+    entry_ = reinterpret_cast<PF_EntryPointFunc>(library_->symbol(entryName));
     if (entry_ == nullptr) {
-        dlclose(library_);
         throw ModuleError(path + " does not export its entry point " + entryName);
     }
 }
 
-EffectModule::~EffectModule() {
-    if (library_ != nullptr) {
-        dlclose(library_);
-    }
-}
+EffectModule::~EffectModule() = default;
 
 namespace {
 std::string textOf(const PiPL& pipl, const char* key) {
@@ -74,14 +66,7 @@ std::string EffectModule::matchName() const {
 }
 
 std::string EffectModule::besideProgram() {
-    char self[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) {
-        return "ZarvoNeon.aex";
-    }
-    std::string dir(self, static_cast<std::size_t>(n));
-    dir.erase(dir.find_last_of('/') + 1);
-    return dir + "ZarvoNeon.aex";
+    return ModuleLibrary::programFolder() + "ZarvoNeon.aex";
 }
 
 } // namespace aehost

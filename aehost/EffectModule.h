@@ -2,10 +2,12 @@
 // loaded for the life of the object.
 #pragma once
 
+#include "ModuleLibrary.h"
 #include "PiPL.h"
 
 #include "AE_Effect.h"
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -37,7 +39,7 @@ public:
 private:
     std::string path_;
     PiPL pipl_;
-    void* library_ = nullptr;
+    std::unique_ptr<ModuleLibrary> library_;
     PF_EntryPointFunc entry_ = nullptr;
 };
 

@@ -1,0 +1,110 @@
+// The Path suite: paths are kept as segment lists and laid into cairo when filled or stroked.
+#include "DrawbotState.h"
+
+#include <algorithm>
+
+namespace aehost {
+namespace drawbot {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Records the call with `args` (after the path); appends `segment` when the path is live
+// and `valid` holds.
+A_Err addSegment(const char* function, DRAWBOT_PathRef path, std::vector<std::string> args,
+                 bool valid, const Segment& segment) {
+    Impl* h = host();
+    if (h == nullptr) {
+        return A_Err_GENERIC;
+    }
+    args.insert(args.begin(), h->name(path));
+    if (A_Err err = h->enter(function, std::move(args))) {
+        return err;
+    }
+    Object* p = h->find(path, Kind::Path);
+    if (p == nullptr || !valid) {
+        return A_Err_PARAMETER;
+    }
+    p->segments.push_back(segment);
+    return A_Err_NONE;
+}
+
+// A non-finite coordinate would put cairo's context into a lasting error state, so none is
+// taken into a path.
+A_Err moveTo(DRAWBOT_PathRef path, float x, float y) {
+    return addSegment("MoveTo", path, {number(x), number(y)}, finite({x, y}),
+                      {Segment::Move, {x, y}});
+}
+A_Err lineTo(DRAWBOT_PathRef path, float x, float y) {
+    return addSegment("LineTo", path, {number(x), number(y)}, finite({x, y}),
+                      {Segment::Line, {x, y}});
+}
+A_Err bezierTo(DRAWBOT_PathRef path, float x1, float y1, float x2, float y2, float x3, float y3) {
+    return addSegment("BezierTo", path,
+                      {number(x1), number(y1), number(x2), number(y2), number(x3), number(y3)},
+                      finite({x1, y1, x2, y2, x3, y3}), {Segment::Curve, {x1, y1, x2, y2, x3, y3}});
+}
+
+A_Err addRect(DRAWBOT_PathRef path, const DRAWBOT_RectF32* rect) {
+    const DRAWBOT_RectF32 r = rect == nullptr ? DRAWBOT_RectF32{} : *rect;
+    return addSegment("AddRect", path, {rectText(rect)},
+                      rect != nullptr && finite({r.left, r.top, r.width, r.height}),
+                      {Segment::Rect, {r.left, r.top, r.width, r.height}});
+}
+
+A_Err addArc(DRAWBOT_PathRef path, const DRAWBOT_PointF32* centre, float radius, float start,
+             float sweep) {
+    const DRAWBOT_PointF32 c = centre == nullptr ? DRAWBOT_PointF32{} : *centre;
+    return addSegment("AddArc", path,
+                      {pointText(centre), number(radius), number(start), number(sweep)},
+                      centre != nullptr && finite({c.x, c.y, radius, start, sweep}) && radius >= 0,
+                      {Segment::Arc, {c.x, c.y, radius, start, sweep}});
+}
+
+A_Err close(DRAWBOT_PathRef path) {
+    return addSegment("Close", path, {}, true, {Segment::Close, {}});
+}
+
+} // namespace
+
+void replay(cairo_t* cr, const std::vector<Segment>& segments) {
+    cairo_new_path(cr);
+    for (const Segment& s : segments) {
+        const float* v = s.v;
+        switch (s.op) {
+        case Segment::Move:
+            cairo_move_to(cr, v[0], v[1]);
+            break;
+        case Segment::Line:
+            cairo_line_to(cr, v[0], v[1]);
+            break;
+        case Segment::Curve:
+            cairo_curve_to(cr, v[0], v[1], v[2], v[3], v[4], v[5]);
+            break;
+        case Segment::Rect:
+            cairo_rectangle(cr, v[0], v[1], v[2], v[3]);
+            break;
+        case Segment::Arc: {
+            // Degrees from the +x axis; positive sweeps turn towards +y (clockwise on screen).
+            const double start = v[3] * kPi / 180.0;
+            const double sweep = std::clamp(double(v[4]), -360.0, 360.0) * kPi / 180.0;
+            if (sweep >= 0) {
+                cairo_arc(cr, v[0], v[1], v[2], start, start + sweep);
+            } else {
+                cairo_arc_negative(cr, v[0], v[1], v[2], start, start + sweep);
+            }
+            break;
+        }
+        case Segment::Close:
+            cairo_close_path(cr);
+            break;
+        }
+    }
+}
+
+DRAWBOT_PathSuite1 makePathSuite() {
+    return {moveTo, lineTo, bezierTo, addRect, addArc, close};
+}
+
+} // namespace drawbot
+} // namespace aehost
