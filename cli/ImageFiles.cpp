@@ -1,13 +1,18 @@
 #include "ImageFiles.h"
 
+#include "AtomicFile.h"
+#include "PamFile.h"
+
 #include <OpenImageIO/imageio.h>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace zarvo {
 
 aehost::RgbaImage readImage(const std::string& path) {
+    if (isPamName(path)) {
+        return readPamFile(path);
+    }
     // Our pixels carry straight alpha: ask for them as the file holds them, not premultiplied.
     OIIO::ImageSpec hints;
     hints.attribute("oiio:UnassociatedAlpha", 1);
@@ -46,14 +51,12 @@ aehost::RgbaImage readImage(const std::string& path) {
 }
 
 void writeImage(const std::string& path, const aehost::RgbaImage& image) {
-    const auto slash = path.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
-    const auto dot = file.find_last_of('.');
-    const std::string extension = dot == std::string::npos ? "" : file.substr(dot);
-    const std::string temporary =
-        dir + "." + file + ".tmp" + std::to_string(::getpid()) + extension;
-
+    // PAM is ours in every build, so files move between builds unchanged.
+    if (isPamName(path)) {
+        writePamFile(path, image);
+        return;
+    }
+    const std::string temporary = temporaryBeside(path);
     auto out = OIIO::ImageOutput::create(path);
     if (!out) {
         throw ImageFileError("cannot write " + path + ": no image format for its name");
@@ -70,10 +73,7 @@ void writeImage(const std::string& path, const aehost::RgbaImage& image) {
         std::remove(temporary.c_str());
         throw ImageFileError("cannot write " + path + ": " + why);
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        throw ImageFileError("cannot write " + path + ": cannot replace the file");
-    }
+    replaceWith(temporary, path);
 }
 
 } // namespace zarvo

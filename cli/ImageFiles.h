@@ -1,5 +1,6 @@
-// Reading and writing image files for the command line (any format the image library knows,
-// picked by the file name). Images are 8-bit RGBA with straight alpha.
+// Reading and writing image files for the command line, the format picked by the file name:
+// PAM (.pam) in every build, and where the build has the image library, any format it knows.
+// Images are 8-bit RGBA with straight alpha.
 #pragma once
 
 #include "World.h"

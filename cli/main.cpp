@@ -1,17 +1,17 @@
 // zarvo-neon: the effect without After Effects. Loads the module through the headless host.
 
 #include "ControlValues.h"
-#include "DrawbotHost.h"
 #include "EffectHost.h"
+#include "HeaderCommand.h"
 #include "ImageFiles.h"
 #include "ParamListing.h"
 #include "Sample.h"
 
 #include <CLI/CLI.hpp>
 
-#include <cstdio>
 #include <iostream>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -51,7 +51,28 @@ struct RenderOptions {
     std::string output;
     std::vector<std::string> controls;
     int downsample = 1;
+    int threads = 0;
 };
+
+// Renders the frame again on `threads` new threads, one after another, as a host's render
+// threads do (each gets an OpenGL context of its own); every frame must equal `expected`.
+PF_Err renderOnThreads(aehost::EffectHost& host, aehost::World& input, int threads,
+                       const aehost::RgbaImage& expected) {
+    for (int i = 0; i < threads; ++i) {
+        aehost::World output(expected.width, expected.height);
+        PF_Err err = PF_Err_NONE;
+        std::thread([&] { err = host.render(input.world(), output.world()); }).join();
+        if (err != PF_Err_NONE) {
+            return err;
+        }
+        if (output.toRgba().pixels != expected.pixels) {
+            std::cerr << "zarvo-neon: the frame rendered on extra thread " << i + 1
+                      << " differs from the first\n";
+            return PF_Err_INTERNAL_STRUCT_DAMAGED;
+        }
+    }
+    return PF_Err_NONE;
+}
 
 int runRender(const std::string& modulePath, const RenderOptions& options) {
     if (options.sample == !options.input.empty()) {
@@ -85,6 +106,10 @@ int runRender(const std::string& modulePath, const RenderOptions& options) {
     aehost::World output(layer.width, layer.height);
     host.outData().return_msg[0] = '\0';
     err = host.render(input.world(), output.world());
+    const aehost::RgbaImage frame = output.toRgba();
+    if (err == PF_Err_NONE) {
+        err = renderOnThreads(host, input, options.threads, frame);
+    }
     host.send(PF_Cmd_GLOBAL_SETDOWN);
     if (err != PF_Err_NONE) {
         std::cerr << "zarvo-neon: rendering failed (error " << err << ")";
@@ -94,46 +119,7 @@ int runRender(const std::string& modulePath, const RenderOptions& options) {
         std::cerr << "\n";
         return 1;
     }
-    zarvo::writeImage(options.output, output.toRgba());
-    return 0;
-}
-
-struct HeaderOptions {
-    std::string output;
-    int width = 200;
-    std::string background = "#202020";
-};
-
-int runHeader(const std::string& modulePath, const HeaderOptions& options) {
-    unsigned r = 0, g = 0, b = 0;
-    char extra = 0;
-    if (options.background.size() != 7 ||
-        std::sscanf(options.background.c_str(), "#%2x%2x%2x%c", &r, &g, &b, &extra) != 3) {
-        std::cerr << "zarvo-neon header: --background needs a colour as #RRGGBB\n";
-        return 2;
-    }
-    auto module = loadModule(modulePath);
-    aehost::EffectHost host(*module);
-    constexpr int kStripHeight = 50;
-    aehost::DrawbotHost drawbot(host.suites(), options.width, kStripHeight);
-    // The host's panel colour has 16 bits a channel.
-    drawbot.setBackground(PF_App_Color{A_u_short(r * 257), A_u_short(g * 257), A_u_short(b * 257)});
-
-    PF_EventExtra event{};
-    event.contextH = drawbot.context(PF_Window_EFFECT);
-    event.e_type = PF_Event_DRAW;
-    event.effect_win.index = 1;
-    event.effect_win.area = PF_EA_CONTROL;
-    event.effect_win.current_frame = PF_Rect{0, 0, options.width, kStripHeight};
-    const PF_Err err = host.send(PF_Cmd_EVENT, nullptr, nullptr, &event);
-    if (err != PF_Err_NONE) {
-        std::cerr << "zarvo-neon: drawing the header failed (error " << err << ")\n";
-        return 1;
-    }
-    if (!drawbot.writePng(options.output)) {
-        std::cerr << "zarvo-neon: cannot write " << options.output << "\n";
-        return 1;
-    }
+    zarvo::writeImage(options.output, frame);
     return 0;
 }
 
@@ -162,7 +148,7 @@ int main(int argc, char** argv) {
         "Draw the effect's header strip, as the Effect Controls panel shows it, to a PNG");
     addModuleOption(render);
     addModuleOption(header);
-    HeaderOptions headerOptions;
+    zarvo::HeaderOptions headerOptions;
     header->add_option("-o,--output", headerOptions.output, "PNG file to write")->required();
     header->add_option("--width", headerOptions.width, "Width of the panel (the strip is 50 high)")
         ->check(CLI::Range(200, 4000));
@@ -176,7 +162,9 @@ int main(int argc, char** argv) {
         ->add_option("-i,--input", renderOptions.input,
                      "Layer image; its alpha is the edge the neon follows")
         ->check(CLI::ExistingFile);
-    render->add_option("-o,--output", renderOptions.output, "Image file to write (PNG, TIFF, ...)")
+    render
+        ->add_option("-o,--output", renderOptions.output,
+                     "Image file to write (PNG, TIFF, PAM, ...)")
         ->required();
     render->add_option("--set", renderOptions.controls,
                        "Set a control, NAME=VALUE as `params` lists it, e.g. \"Stroke Count=5\", "
@@ -185,6 +173,11 @@ int main(int argc, char** argv) {
         ->add_option("--downsample", renderOptions.downsample,
                      "Host downsampling: distances are divided by this factor")
         ->check(CLI::Range(1, 16));
+    render
+        ->add_option("--threads", renderOptions.threads,
+                     "Also render the frame on this many extra threads, one after another, as a "
+                     "host's render threads do; every frame must equal the first")
+        ->check(CLI::Range(0, 64));
 
     CLI11_PARSE(app, argc, argv);
     try {
@@ -198,7 +191,7 @@ int main(int argc, char** argv) {
             return runRender(modulePath, renderOptions);
         }
         if (header->parsed()) {
-            return runHeader(modulePath, headerOptions);
+            return zarvo::runHeader(modulePath, headerOptions);
         }
     } catch (const std::exception& e) {
         std::cerr << "zarvo-neon: " << e.what() << "\n";

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <dirent.h>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -43,6 +46,117 @@ TEST(ImageFilesTest, FailedWritesLeaveNoFileAndKeepTheOldOne) {
     std::ofstream(path) << "not a png";
     EXPECT_THROW(zarvo::readImage(path), zarvo::ImageFileError);
     std::remove(path.c_str());
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Entries in /tmp whose names hold scratch(name)'s: the file and any temporary beside it.
+int filesNamed(const std::string& name) {
+    const std::string stem = scratch(name).substr(5);
+    int found = 0;
+    DIR* dir = ::opendir("/tmp");
+    while (const dirent* entry = ::readdir(dir)) {
+        found += std::string(entry->d_name).find(stem) != std::string::npos;
+    }
+    ::closedir(dir);
+    return found;
+}
+
+TEST(ImageFilesTest, PamKeepsEveryByteAndColourUnderZeroAlpha) {
+    aehost::RgbaImage image;
+    image.width = 2;
+    image.height = 2;
+    image.pixels = {255, 0, 0, 0, 9, 8, 7, 1, 0, 0, 0, 0, 200, 100, 50, 255};
+    const std::string path = scratch("roundtrip.PAM"); // the extension in any case
+    zarvo::writeImage(path, image);
+    EXPECT_EQ(fileBytes(path).substr(0, 3), "P7\n");
+    const aehost::RgbaImage back = zarvo::readImage(path);
+    std::remove(path.c_str());
+    EXPECT_EQ(back.width, 2);
+    EXPECT_EQ(back.height, 2);
+    EXPECT_EQ(back.pixels, image.pixels);
+
+    // Grey and colour without alpha come in opaque, whatever order the header lines take.
+    const std::string grey = scratch("grey.pam");
+    std::ofstream(grey, std::ios::binary)
+        << "P7\n# by hand\nTUPLTYPE GRAYSCALE_ALPHA\nMAXVAL 255\nDEPTH 2\nHEIGHT 1\nWIDTH 2\n"
+           "ENDHDR\n\x0a\x14\x1e\x28";
+    EXPECT_EQ(zarvo::readImage(grey).pixels,
+              (std::vector<std::uint8_t>{10, 10, 10, 20, 30, 30, 30, 40}));
+    std::ofstream(grey, std::ios::binary)
+        << "P7\nWIDTH 1\nHEIGHT 1\nDEPTH 3\nMAXVAL 255\nTUPLTYPE RGB\nENDHDR\n\x01\x02\x03";
+    EXPECT_EQ(zarvo::readImage(grey).pixels, (std::vector<std::uint8_t>{1, 2, 3, 255}));
+    std::remove(grey.c_str());
+}
+
+TEST(ImageFilesTest, PngWrittenAsPamReadsBackTheSame) {
+    aehost::RgbaImage image;
+    image.width = 2;
+    image.height = 1;
+    image.pixels = {0, 0, 255, 0, 90, 100, 110, 128};
+    const std::string png = scratch("via.png"), pam = scratch("via.pam");
+    zarvo::writeImage(png, image);
+    const aehost::RgbaImage fromPng = zarvo::readImage(png);
+    zarvo::writeImage(pam, fromPng);
+    EXPECT_EQ(zarvo::readImage(pam).pixels, fromPng.pixels);
+    std::remove(png.c_str());
+    std::remove(pam.c_str());
+}
+
+TEST(ImageFilesTest, BadPamFilesAreRefusedWithTheReason) {
+    const std::string ok = "DEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"P7\nWIDTH 70000\nHEIGHT 1\n" + ok + "ENDHDR\n", "WIDTH must be 1 to 65535"},
+        {"P7\nWIDTH 0\nHEIGHT 1\n" + ok + "ENDHDR\n", "WIDTH must be 1 to 65535"},
+        {"P7\nWIDTH 65535\nHEIGHT 65535\n" + ok + "ENDHDR\nabcd", "cut short: 4 of"},
+        {"P7\nWIDTH 1\nHEIGHT 1\n" + ok + "ENDHDR\nabcdEXTRA", "more than the 4 bytes"},
+        {"P7\nWIDTH 1\nHEIGHT 1\nDEPTH 4\nMAXVAL 65535\nTUPLTYPE RGB_ALPHA\nENDHDR\n",
+         "MAXVAL 65535 is not supported"},
+        {"P7\nWIDTH 1\nHEIGHT 1\nDEPTH 4\nMAXVAL 255\nTUPLTYPE CMYK\nENDHDR\nabcd",
+         "TUPLTYPE 'CMYK' is not supported"},
+        {"P7\nWIDTH 1\nHEIGHT 1\nDEPTH 3\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\nabc",
+         "needs DEPTH 4"},
+        {"P7\nWIDTH 1\n" + ok + "ENDHDR\nabcd", "no HEIGHT"},
+        {"P7\nWIDTH 1\nHEIGHT 1\n" + ok + "abcd", "ends without ENDHDR"},
+        {"P6\n1 1\n255\nabc", "not a PAM file"},
+    };
+    const std::string path = scratch("bad.pam");
+    for (const auto& [bytes, reason] : cases) {
+        std::ofstream(path, std::ios::binary) << bytes;
+        try {
+            zarvo::readImage(path);
+            ADD_FAILURE() << "accepted: " << bytes;
+        } catch (const zarvo::ImageFileError& e) {
+            EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
+        }
+    }
+    std::remove(path.c_str());
+}
+
+TEST(ImageFilesTest, FailedPamWritesLeaveNoFileAndKeepTheOldOne) {
+    aehost::RgbaImage image;
+    image.width = image.height = 1;
+    image.pixels = {1, 2, 3, 4};
+    const std::string path = scratch("kept.pam");
+    zarvo::writeImage(path, image);
+    const std::string before = fileBytes(path);
+    aehost::RgbaImage broken = image;
+    broken.pixels.pop_back();
+    EXPECT_THROW(zarvo::writeImage(path, broken), zarvo::ImageFileError);
+    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_EQ(filesNamed("kept.pam"), 1);
+    std::remove(path.c_str());
+
+    // A folder in the way fails the final rename: the temporary goes too.
+    const std::string folder = scratch("folder.pam");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    EXPECT_THROW(zarvo::writeImage(folder, image), zarvo::ImageFileError);
+    EXPECT_EQ(filesNamed("folder.pam"), 1);
+    ::rmdir(folder.c_str());
+    EXPECT_THROW(zarvo::writeImage("/nonexistent-dir/x.pam", image), zarvo::ImageFileError);
 }
 
 TEST(ImageFilesTest, SampleHasOpaqueShapesSoftEdgesAndTransparentBackground) {
