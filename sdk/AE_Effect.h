@@ -459,7 +459,11 @@ typedef struct {
 } PF_UserChangedParamExtra;
 
 // Entry points are declared `extern "C" DllExport`; everything else in a module stays hidden.
+#ifdef _WIN32
+#define DllExport __declspec(dllexport)
+#else
 #define DllExport __attribute__((visibility("default")))
+#endif
 
 typedef PF_Err (*PF_EntryPointFunc)(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
                                     PF_ParamDef* params[], PF_LayerDef* output, void* extra);

@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# The Windows check: cross-builds ZarvoNeon.aex and zarvo-neon.exe with MinGW-w64, runs them
+# under Wine (real WGL, over Mesa under Xvfb) and compares them with the Linux build: the About
+# text, the controls, and renders byte for byte. Also checks what the module exports and imports,
+# and that modules without a PiPL or an entry point are refused. Installs what is missing
+# (root or sudo) and builds the Linux tree first. Exits non-zero on any difference.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+started=$SECONDS
+phase_started=$SECONDS
+phase() {
+    echo "== $1 (after $((SECONDS - phase_started)) s; $((SECONDS - started)) s in all)"
+    phase_started=$SECONDS
+}
+
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+          wine wine64 xvfb xauth perl cmake make)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+phase "packages"
+
+scripts/setup.sh >/dev/null
+phase "Linux build"
+
+glbinding="$(scripts/build-glbinding-mingw.sh | tail -n 1)"
+phase "glbinding for MinGW-w64 ($glbinding)"
+
+win=build-windows
+cmake -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -Dglbinding_DIR="$glbinding/cmake" >/dev/null
+cmake --build "$win" -j"$(nproc)" >/dev/null
+phase "Windows build"
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# Exports and imports, read from the files themselves.
+objdump=x86_64-w64-mingw32-objdump
+exports="$($objdump -p "$win/bin/ZarvoNeon.aex" |
+    awk '/\[Ordinal\/Name Pointer\] Table/ {table = 1; next} table && /^\t\[/ {print $NF} table && /^$/ {table = 0}')"
+[ "$exports" = "EntryPointFunc" ] || fail "ZarvoNeon.aex exports '$(echo $exports)', not EntryPointFunc alone"
+system_dlls=" kernel32.dll user32.dll gdi32.dll opengl32.dll glu32.dll shell32.dll msvcrt.dll advapi32.dll "
+for binary in "$win/bin/ZarvoNeon.aex" "$win/bin/zarvo-neon.exe"; do
+    imports="$($objdump -p "$binary" | awk '/DLL Name:/ {print tolower($3)}' | sort -u)"
+    for dll in $imports; do
+        [[ "$system_dlls" == *" $dll "* ]] || fail "$(basename "$binary") imports $dll, not a system DLL"
+    done
+    echo "$(basename "$binary") imports: $(echo $imports)"
+done
+
+# Wine with a prefix of its own, made once and kept outside the work tree.
+export WINEPREFIX="${ZARVO_CACHE:-${HOME:-/tmp}/.cache/zarvo-neon}/wineprefix"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine=(wine)
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    "${wine[@]}" wineboot --init >/dev/null 2>&1
+fi
+phase "Wine prefix"
+
+# ZARVO_WINDOWS_CHECK_DIR keeps every output for a look afterwards.
+if [ -n "${ZARVO_WINDOWS_CHECK_DIR:-}" ]; then
+    out="$(mkdir -p "$ZARVO_WINDOWS_CHECK_DIR" && cd "$ZARVO_WINDOWS_CHECK_DIR" && pwd)"
+else
+    out="$(mktemp -d)"
+    trap 'rm -rf "$out"' EXIT
+fi
+perl scripts/test-layers.pl "$out"
+linux=build/bin/zarvo-neon
+windows="$root/$win/bin/zarvo-neon.exe"
+
+# Every Windows run of one check goes through one Xvfb and one wine server.
+settings=(
+    ""
+    "--set Quality=Extreme --set Neon\ Type=Inner\ Neon"
+    "--set Quality=High --set Composite=Neon\ And\ Origin --set Color\ Type=Gradient"
+    "--set Quality=Medium --set Color\ Type=Random --set Random\ Seed=7 --set Glow\ Random=40 --set Direction=Random --set Visibility=60"
+    "--set Neon\ Type=Outer\ Neon --set Color\ Type=Gradient --set Stroke\ Count=5 --set Smooth=6 --downsample 2"
+    "--set Composite=Neon\ And\ Origin --set Quality=Low --threads 2"
+    "--set Neon\ Type=Inner\ Neon --set Smooth=1 --set Color\ Count=5 --set Stroke\ Count=1"
+)
+inputs=("--sample" "-i ring.pam" "-i bar.pam")
+runs="$out/windows-runs.sh"
+{
+    echo 'cd "$1"'
+    echo "wine=(${wine[*]})"
+    echo 'wineserver -p 2>/dev/null || true'
+    echo '"${wine[@]}" "'"$windows"'" about > about.win 2>about.win.err; echo $? > about.win.rc'
+    echo '"${wine[@]}" "'"$windows"'" params > params.win 2>params.win.err; echo $? > params.win.rc'
+    for fixture in NoPiPL NoEntryPoint NotAnEffect; do
+        echo '"${wine[@]}" "'"$windows"'" --module '"$root/$win/fixtures/$fixture.aex"' about > '$fixture'.win 2>&1; echo $? > '$fixture'.win.rc'
+    done
+    echo '"${wine[@]}" "'"$windows"'" header -o header.png > header.win 2>&1; echo $? > header.win.rc'
+    n=0
+    for setting in "${settings[@]}"; do
+        for input in "${inputs[@]}"; do
+            n=$((n + 1))
+            echo '"${wine[@]}" "'"$windows"'" render '"$input $setting"' -o render'$n'.win.pam > render'$n'.win.log 2>&1; echo $? > render'$n'.win.rc'
+        done
+    done
+    echo 'wineserver -k 2>/dev/null || true'
+} > "$runs"
+xvfb-run -a -s "-screen 0 640x480x24" bash "$runs" "$out"
+phase "Windows runs under Wine"
+
+(cd "$out" && "$root/$linux" about > about.linux && "$root/$linux" params > params.linux)
+for what in about params; do
+    [ "$(cat "$out/$what.win.rc")" = 0 ] || fail "$what failed under Wine: $(cat "$out/$what.win.err")"
+    if ! diff <(tr -d '\r' < "$out/$what.win") "$out/$what.linux" >/dev/null; then
+        fail "$what differs from the Linux build's:"
+        diff <(tr -d '\r' < "$out/$what.win") "$out/$what.linux" >&2 || true
+    fi
+done
+
+expect_refusal() {
+    local fixture=$1 message=$2
+    if [ "$(cat "$out/$fixture.win.rc")" = 0 ] || ! grep -q "$message" "$out/$fixture.win"; then
+        fail "$fixture.aex was not refused with '$message': $(cat "$out/$fixture.win")"
+    fi
+}
+expect_refusal NoPiPL "has no PiPL resource: it is not an effect module"
+expect_refusal NoEntryPoint "has no 64-bit entry point"
+expect_refusal NotAnEffect "is not an effect (its PiPL kind is 'AEgx'"
+expect_refusal header "not available in this build"
+
+n=0
+compared=0
+for setting in "${settings[@]}"; do
+    for input in "${inputs[@]}"; do
+        n=$((n + 1))
+        label="render $input $setting"
+        if [ "$(cat "$out/render$n.win.rc")" != 0 ]; then
+            fail "$label failed under Wine: $(tail -n 3 "$out/render$n.win.log")"
+            continue
+        fi
+        (cd "$out" && eval "\"$root/$linux\" render $input $setting -o render$n.linux.pam" >/dev/null)
+        if ! cmp -s "$out/render$n.win.pam" "$out/render$n.linux.pam"; then
+            differing=$(cmp -l "$out/render$n.win.pam" "$out/render$n.linux.pam" 2>/dev/null | wc -l)
+            fail "$label: the Windows frame differs from the Linux frame ($differing bytes)"
+            continue
+        fi
+        compared=$((compared + 1))
+    done
+done
+echo "$compared of $n renders byte-identical to the Linux build's"
+# Every setting must tell in the frame, or a control that never reaches the module would pass.
+distinct=$(md5sum "$out"/render*.win.pam | awk '{print $1}' | sort -u | wc -l)
+[ "$distinct" = "$n" ] || fail "only $distinct of the $n Windows frames differ from each other"
+phase "comparisons"
+
+if [ "$failures" -gt 0 ]; then
+    echo "Windows check FAILED: $failures problem(s)" >&2
+    exit 1
+fi
+echo "Windows check passed in $((SECONDS - started)) s"
