@@ -14,24 +14,16 @@ if [ -f "$prefix/.complete" ]; then
     exit 0
 fi
 
-sudo_cmd=()
-[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-
-packages=(cmake make g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix dpkg-dev)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-
 # A deb-src entry mirroring the configured Debian source. A one-line deb-src beside the
 # deb822 file clashes over Signed-By, so it is a .sources file of its own.
 src_list=/etc/apt/sources.list.d/zarvo-neon-src.sources
-updated=no
 source_version() {
     apt-cache showsrc glbinding 2>/dev/null | awk -v v="$version" \
         '$1 == "Version:" && index($2, v "-") == 1 {print $2; exit}'
 }
 if [ -z "$(source_version)" ]; then
+    sudo_cmd=()
+    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
     main=/etc/apt/sources.list.d/debian.sources
     uri=http://deb.debian.org/debian
     keyring=/usr/share/keyrings/debian-archive-keyring.gpg
@@ -43,13 +35,9 @@ if [ -z "$(source_version)" ]; then
     printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n' \
         "$uri" "$codename" "$keyring" | "${sudo_cmd[@]}" tee "$src_list" >/dev/null
     "${sudo_cmd[@]}" apt-get update -qq
-    updated=yes
 fi
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}" >&2
-    [ "$updated" = yes ] || "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >&2
-fi
+"$root/scripts/need-packages.sh" cmake make g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix \
+    dpkg-dev
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

@@ -14,19 +14,8 @@ phase() {
     phase_started=$SECONDS
 }
 
-sudo_cmd=()
-[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-          wine wine64 xvfb xauth perl cmake make)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+scripts/need-packages.sh g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix \
+    binutils-mingw-w64-x86-64 wine wine64 xvfb xauth perl cmake make
 phase "packages"
 
 scripts/setup.sh >/dev/null
@@ -69,6 +58,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     "${wine[@]}" wineboot --init >/dev/null 2>&1
 fi
+# A wine server left from another session keeps its desktop, and one made without a display
+# has no OpenGL: every run below starts a server of its own under Xvfb.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 phase "Wine prefix"
 
 # ZARVO_WINDOWS_CHECK_DIR keeps every output for a look afterwards.
