@@ -20,9 +20,10 @@ static_assert(kPackedVersion == 0x00080001, "must match eVER in the PiPL");
 constexpr PF_OutFlags kGlobalOutFlags = PF_OutFlag_CUSTOM_UI;
 constexpr PF_OutFlags2 kGlobalOutFlags2 = PF_OutFlag2_PARAM_GROUP_START_COLLAPSED_FLAG;
 
-// The maker's web domain and page (a reserved example domain).
-constexpr const char* kMakerDomain = "zarvo.example";
-constexpr const char* kMakerPage = "https://zarvo.example/neon";
+// The maker's web domain and page: a reserved name short enough to show whole in the
+// header strip's text box.
+constexpr const char* kMakerDomain = "zarvo.test";
+constexpr const char* kMakerPage = "https://zarvo.test/neon";
 
 } // namespace Neon
 } // namespace Kelvane

@@ -3,7 +3,10 @@
 #include "gl/RenderTarget.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <iterator>
+#include <locale>
 #include <sstream>
 
 using namespace gl;
@@ -42,6 +45,23 @@ std::vector<Tap> tapsFor(const std::vector<float>& w) {
         taps.push_back({weight, (outerMoment + innerMoment) / weight});
     }
     return taps;
+}
+
+// GLSL needs a decimal point whatever locale the host or another plug-in set for the process:
+// to_chars reads no locale (a stream reads the global one, and some standard libraries switch
+// the C library's around each number). Six significant digits, as printf's %g.
+std::string glslNumber(float value) {
+    char digits[32];
+    const std::to_chars_result end =
+        std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::general, 6);
+    return std::string(digits, end.ptr);
+}
+
+// The integers go through the stream: the classic locale keeps them ungrouped.
+std::ostringstream glslText() {
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    return text;
 }
 
 std::int32_t vertexPairs(const std::vector<Tap>& taps) {
@@ -107,7 +127,7 @@ std::vector<float> GaussianSmoother::weights() const {
 std::string GaussianSmoother::vertexShaderText() const {
     const std::vector<Tap> taps = tapsFor(weights());
     const std::int32_t m = vertexPairs(taps);
-    std::ostringstream text;
+    std::ostringstream text = glslText();
     text << "#version 330\n in vec2 position; in vec2 input_uv; out vec2 uv; "
          << "uniform vec2 texelOffset;\n"
          << "uniform vec2 viewSize;\n"
@@ -118,9 +138,9 @@ std::string GaussianSmoother::vertexShaderText() const {
          << "    blurCoordinates[0] = input_uv.xy;\n";
     for (std::int32_t k = 0; k < m; ++k) {
         text << "    blurCoordinates[" << 2 * k + 1 << "] = input_uv.xy + singleStepOffset * "
-             << taps[k].offset << ";\n"
+             << glslNumber(taps[k].offset) << ";\n"
              << "    blurCoordinates[" << 2 * k + 2 << "] = input_uv.xy - singleStepOffset * "
-             << taps[k].offset << ";\n";
+             << glslNumber(taps[k].offset) << ";\n";
     }
     text << "uv = input_uv; gl_Position = vec4(position, 0.0, 1.0); }";
     return text.str();
@@ -131,19 +151,19 @@ std::string GaussianSmoother::fragmentShaderText() const {
     const std::vector<Tap> taps = tapsFor(w);
     const std::int32_t n = static_cast<std::int32_t>(taps.size());
     const std::int32_t m = vertexPairs(taps);
-    std::ostringstream text;
+    std::ostringstream text = glslText();
     text << "#version 330\n in vec2 uv; uniform sampler2D videoTexture; out vec4 colourOut;\n"
          << "uniform float multiplier16bit;"
          << "uniform vec2 texelOffset;\n"
          << "uniform vec2 viewSize;\n"
          << "in vec2 blurCoordinates[" << 2 * m + 1 << "];\n"
          << "void main() {\n    vec4 sum = vec4(0.0);\n"
-         << "    sum += texture(videoTexture, blurCoordinates[0]) * " << w[0] << ";\n";
+         << "    sum += texture(videoTexture, blurCoordinates[0]) * " << glslNumber(w[0]) << ";\n";
     for (std::int32_t k = 0; k < m; ++k) {
         text << "    sum += texture(videoTexture, blurCoordinates[" << 2 * k + 1 << "]) * "
-             << taps[k].weight << ";\n"
+             << glslNumber(taps[k].weight) << ";\n"
              << "    sum += texture(videoTexture, blurCoordinates[" << 2 * k + 2 << "]) * "
-             << taps[k].weight << ";\n";
+             << glslNumber(taps[k].weight) << ";\n";
     }
     // Beyond the varyings the vertex stage can pass, offsets are applied per fragment.
     if (n > m) {
@@ -151,9 +171,9 @@ std::string GaussianSmoother::fragmentShaderText() const {
                 "viewSize.y);\n";
         for (std::int32_t k = m; k < n; ++k) {
             text << "    sum += texture(videoTexture, blurCoordinates[0] + singlStepOffset *"
-                 << taps[k].offset << ") * " << taps[k].weight << ";\n"
+                 << glslNumber(taps[k].offset) << ") * " << glslNumber(taps[k].weight) << ";\n"
                  << "    sum += texture(videoTexture, blurCoordinates[0] - singlStepOffset *"
-                 << taps[k].offset << ") * " << taps[k].weight << ";\n";
+                 << glslNumber(taps[k].offset) << ") * " << glslNumber(taps[k].weight) << ";\n";
         }
     }
     // A positive multiplier turns (r, g, b, a) into the premultiplied (g, b, a, r) order the

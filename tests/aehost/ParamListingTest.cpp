@@ -29,7 +29,7 @@ TEST(ParamListingTest, ListsEveryVisibleRowIndentedUnderItsGroup) {
     const auto lines = listingLines();
     // 33 controls less the three group ends, which the panel does not show.
     ASSERT_EQ(lines.size(), 30u);
-    EXPECT_THAT(lines[0], StartsWith("zarvo.example "));
+    EXPECT_THAT(lines[0], StartsWith("zarvo.test "));
     EXPECT_THAT(lines[0], HasSubstr("200 x 50"));
     EXPECT_THAT(lines[1], StartsWith("Neon Type "));
     EXPECT_THAT(lines[1], HasSubstr("choices Inner Neon | Outer Neon, default Outer Neon"));

@@ -82,7 +82,7 @@ TEST_F(ParamsSetupTest, HeaderIsACustomDrawnStripNamedAfterTheDomain) {
     ASSERT_EQ(host.send(PF_Cmd_PARAMS_SETUP), PF_Err_NONE);
     const PF_ParamDef& h = host.declared()[NEON_HEADER - 1].def;
     EXPECT_EQ(h.param_type, PF_Param_NO_DATA);
-    EXPECT_STREQ(h.name, "zarvo.example");
+    EXPECT_STREQ(h.name, "zarvo.test");
     EXPECT_EQ(h.uu.id, 10000);
     EXPECT_EQ(h.ui_flags, PF_PUI_CONTROL);
     EXPECT_EQ(h.ui_width, 200);

@@ -3,6 +3,8 @@
 
 #include "neon/GaussianSmoother.h"
 
+#include "CommaLocale.h"
+
 #include "gl/ContextRegistry.h"
 #include "gl/FullScreenQuad.h"
 #include "gl/RenderTarget.h"
@@ -214,6 +216,15 @@ TEST_F(GaussianSmootherGLTest, SameProgramServesEverySize) {
     EXPECT_EQ(blurDiffers(noise(6, 20, 12)), "");
     EXPECT_EQ(blurDiffers(noise(1, 1, 13)), "");
     EXPECT_FALSE(smoother.programOutdated());
+}
+
+TEST_F(GaussianSmootherGLTest, BlursUnderACommaDecimalGlobalLocale) {
+    GlobalCommaLocale comma;
+    // A program that does not compile would leave the cleared destination.
+    for (double radius : {2.0, 7.0}) {
+        smoother.setBlurRadius(radius);
+        EXPECT_EQ(blurDiffers(noise(23, 17, 9)), "") << "radius " << radius;
+    }
 }
 
 TEST_F(GaussianSmootherGLTest, EmptySizeDrawsNothing) {

@@ -2,16 +2,23 @@
 
 #include "neon/GaussianSmoother.h"
 
+#include "CommaLocale.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numeric>
+#include <regex>
 #include <string>
 #include <utility>
 
 namespace {
 
 using Kelvane::Neon::GaussianSmoother;
+
+bool hasCommaDecimal(const std::string& text) {
+    return std::regex_search(text, std::regex("[0-9],[0-9]"));
+}
 
 std::size_t occurrences(const std::string& text, const std::string& part) {
     std::size_t count = 0;
@@ -156,6 +163,23 @@ TEST(GaussianSmootherTest, PairsBeyondSevenAreSampledInTheFragmentStage) {
     smoother.setBlurRadius(40);
     EXPECT_EQ(occurrences(smoother.fragmentShaderText(), "singlStepOffset *"), 40u);
     EXPECT_EQ(occurrences(smoother.fragmentShaderText(), "sum += texture"), 55u);
+}
+
+TEST(GaussianSmootherTest, TextsDoNotFollowTheGlobalLocale) {
+    // The initial pair, a fragment-stage pair and the widest radius.
+    for (double radius : {2.0, 7.0, 40.0}) {
+        GaussianSmoother smoother;
+        smoother.setBlurRadius(radius);
+        const std::string vertex = smoother.vertexShaderText();
+        const std::string fragment = smoother.fragmentShaderText();
+        GlobalCommaLocale comma;
+        const std::string commaVertex = smoother.vertexShaderText();
+        const std::string commaFragment = smoother.fragmentShaderText();
+        EXPECT_FALSE(hasCommaDecimal(commaVertex)) << "radius " << radius;
+        EXPECT_FALSE(hasCommaDecimal(commaFragment)) << "radius " << radius;
+        EXPECT_EQ(commaVertex, vertex) << "radius " << radius;
+        EXPECT_EQ(commaFragment, fragment) << "radius " << radius;
+    }
 }
 
 } // namespace

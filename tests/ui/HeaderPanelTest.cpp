@@ -125,7 +125,7 @@ TEST_F(HeaderPanelTest, EveryClickOpensTheMakersPage) {
     PF_EventExtra click = event(PF_Event_DO_CLICK);
     EXPECT_EQ(handle(click), PF_Err_NONE);
     EXPECT_EQ(handle(click), PF_Err_NONE);
-    EXPECT_THAT(opened, ElementsAre("https://zarvo.example/neon", "https://zarvo.example/neon"));
+    EXPECT_THAT(opened, ElementsAre("https://zarvo.test/neon", "https://zarvo.test/neon"));
     EXPECT_TRUE(suiteTraffic().empty());
 
     // A page that cannot be opened is not an error of the event.
@@ -185,7 +185,7 @@ TEST_F(HeaderPanelTest, DrawFillsTheFrameThenTheMarkThenWritesTheDomain) {
     const auto text = drawbot.callsTo("DrawString")[0].args;
     EXPECT_THAT(
         std::vector<std::string>(text.begin(), text.begin() + 8),
-        ElementsAre("surface", "brush#3", "font#1", "zarvo.example", "120,43.5", "0", "1", "80"));
+        ElementsAre("surface", "brush#3", "font#1", "zarvo.test", "120,43.5", "0", "1", "80"));
 
     // Objects go back in the reverse order of making, the mark's path after the text.
     EXPECT_THAT(argsOf("ReleaseObject", 0),
@@ -202,6 +202,14 @@ TEST_F(HeaderPanelTest, DrawFillsTheFrameThenTheMarkThenWritesTheDomain) {
                                      "-DRAWBOT Supplier Suite 1", "-DRAWBOT Surface Suite 2",
                                      "-DRAWBOT Path Suite 1", "-PF Effect Custom UI Suite 1"));
     expectNothingHeld();
+}
+
+// The host measures the text and cuts what overflows the box; the domain must come out whole.
+TEST_F(HeaderPanelTest, DomainFitsItsBoxWholeAtTheDefaultSize) {
+    ASSERT_EQ(draw(), PF_Err_NONE);
+    const auto args = drawbot.callsTo("DrawString").at(0).args;
+    ASSERT_EQ(args.size(), 9u);
+    EXPECT_EQ(args.at(8), args.at(3)) << "the domain was drawn cut";
 }
 
 TEST_F(HeaderPanelTest, WiderFrameGetsAWiderFillAndTheSameOffsets) {
