@@ -1,21 +1,32 @@
 #include "World.h"
 
+#include <cstddef>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 namespace aehost {
 
-World::World(int width, int height, int paddingBytes, std::uint8_t padValue) : world_{} {
+World::World(int width, int height, int paddingBytes, std::uint8_t padValue, RowOrder order)
+    : world_{} {
     if (width < 0 || height < 0 || paddingBytes < 0) {
         throw std::invalid_argument("world sizes must not be negative");
     }
-    const std::size_t rowbytes = std::size_t(width) * 4 + std::size_t(paddingBytes);
-    memory_.assign(rowbytes * std::size_t(height), padValue);
-    for (int y = 0; y < height && width > 0; ++y) {
-        std::memset(memory_.data() + y * rowbytes, 0, std::size_t(width) * 4);
+    if (width > kMaxLayerSide || height > kMaxLayerSide) {
+        throw std::invalid_argument("a world is at most " + std::to_string(kMaxLayerSide) +
+                                    " pixels a side");
     }
-    world_.data = memory_.empty() ? nullptr : reinterpret_cast<PF_PixelPtr>(memory_.data());
-    world_.rowbytes = static_cast<A_long>(rowbytes);
+    const std::size_t stride = std::size_t(width) * 4 + std::size_t(paddingBytes);
+    memory_.assign(stride * std::size_t(height), padValue);
+    for (int y = 0; y < height && width > 0; ++y) {
+        std::memset(memory_.data() + std::size_t(y) * stride, 0, std::size_t(width) * 4);
+    }
+    const bool bottomUp = order == RowOrder::BottomUp;
+    std::uint8_t* top = memory_.empty() ? nullptr
+                        : bottomUp      ? memory_.data() + std::size_t(height - 1) * stride
+                                        : memory_.data();
+    world_.data = reinterpret_cast<PF_PixelPtr>(top);
+    world_.rowbytes = bottomUp ? -static_cast<A_long>(stride) : static_cast<A_long>(stride);
     world_.width = width;
     world_.height = height;
     world_.extent_hint = {0, 0, width, height};
@@ -23,11 +34,18 @@ World::World(int width, int height, int paddingBytes, std::uint8_t padValue) : w
     world_.world_flags = PF_WorldFlag_WRITEABLE;
 }
 
+const std::uint8_t* World::row(int y) const {
+    if (y < 0 || y >= height()) {
+        throw std::out_of_range("row outside the world");
+    }
+    return reinterpret_cast<const std::uint8_t*>(world_.data) + std::ptrdiff_t(y) * rowbytes();
+}
+
 PF_Pixel& World::at(int x, int y) {
     if (x < 0 || y < 0 || x >= width() || y >= height()) {
         throw std::out_of_range("pixel outside the world");
     }
-    return *reinterpret_cast<PF_Pixel*>(memory_.data() + std::size_t(y) * rowbytes() + x * 4);
+    return *reinterpret_cast<PF_Pixel*>(const_cast<std::uint8_t*>(row(y)) + std::size_t(x) * 4);
 }
 
 const PF_Pixel& World::at(int x, int y) const {

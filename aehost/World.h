@@ -1,5 +1,6 @@
 // An 8-bit ARGB host world (PF_EffectWorld) with its own pixel memory and a chosen row
-// padding, convertible to and from tightly packed RGBA images.
+// padding, convertible to and from tightly packed RGBA images. Rows may be stored bottom-up,
+// as some hosts hand them over: `data` is still the top row and `rowbytes` is negative.
 #pragma once
 
 #include "AE_Effect.h"
@@ -9,6 +10,10 @@
 
 namespace aehost {
 
+// The longest side of a layer the host hands to an effect, in pixels; larger worlds are
+// refused, and so are image files that ask for more.
+constexpr int kMaxLayerSide = 30000;
+
 struct RgbaImage {
     int width = 0;
     int height = 0;
@@ -17,8 +22,13 @@ struct RgbaImage {
 
 class World {
 public:
-    // `paddingBytes` extra bytes end every row; they start as `padValue`.
-    World(int width, int height, int paddingBytes = 0, std::uint8_t padValue = 0);
+    enum class RowOrder { TopDown, BottomUp };
+
+    // Sides 0 to kMaxLayerSide. `paddingBytes` extra bytes end every row; they start as
+    // `padValue`. BottomUp keeps the top row last in memory and gives the world a negative
+    // `rowbytes`.
+    World(int width, int height, int paddingBytes = 0, std::uint8_t padValue = 0,
+          RowOrder order = RowOrder::TopDown);
     World(const World&) = delete;
     World& operator=(const World&) = delete;
 
@@ -26,11 +36,15 @@ public:
     const PF_EffectWorld* world() const { return &world_; }
     int width() const { return world_.width; }
     int height() const { return world_.height; }
+    // Negative for a bottom-up world.
     int rowbytes() const { return world_.rowbytes; }
 
     PF_Pixel& at(int x, int y);
     const PF_Pixel& at(int x, int y) const;
-    // Raw bytes including padding, for checking that padding stays untouched.
+    // Row y (0 is the top) as it lies in memory, padding included: |rowbytes| bytes.
+    const std::uint8_t* row(int y) const;
+    // Raw bytes in memory order (bottom row first when bottom-up), including padding, for
+    // checking that padding stays untouched.
     const std::vector<std::uint8_t>& bytes() const { return memory_; }
     std::vector<std::uint8_t>& bytes() { return memory_; }
 

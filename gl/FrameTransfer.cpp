@@ -7,6 +7,7 @@
 #include "AE_EffectCBSuites.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 using namespace gl;
@@ -28,6 +29,13 @@ PF_Pixel8* firstPixel(PF_InData* in_data, PF_EffectWorld* world) {
         throw kUnknownFormat;
     }
     return pixels;
+}
+
+// Whether the world's rows hold its width without overlapping, whichever way they run
+// (`rowbytes` is negative when they are stored bottom-up).
+bool rowsApart(const PF_EffectWorld* world) {
+    const std::int64_t stride = world->rowbytes;
+    return (stride < 0 ? -stride : stride) >= std::int64_t(world->width) * 4;
 }
 
 // A host memory handle, locked for the life of the scope, disposed on every way out.
@@ -62,7 +70,7 @@ private:
 
 GLuint uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData* in_data,
                      std::uint64_t* bytesPerPixel, GLenum* pixelType, float* multiplier16bit) {
-    if (formatCode != kFormatArgb8 || input->rowbytes < input->width * 4) {
+    if (formatCode != kFormatArgb8 || !rowsApart(input)) {
         throw kUnknownFormat;
     }
     PF_Pixel8* pixels = firstPixel(in_data, input);
@@ -77,17 +85,18 @@ GLuint uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData*
     *multiplier16bit = 1.0f;
     *pixelType = GL_UNSIGNED_BYTE;
     *bytesPerPixel = 4;
-    if (input->rowbytes % 4 == 0) {
+    if (input->rowbytes >= 0 && input->rowbytes % 4 == 0) {
         // The row length skips the host's row padding in place, without a copy.
         glPixelStorei(GL_UNPACK_ROW_LENGTH, input->rowbytes / 4);
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, input->width, input->height, GL_RGBA,
                         GL_UNSIGNED_BYTE, pixels);
     } else {
-        // Padding that is no whole number of pixels cannot be expressed as a row length.
-        const auto* base = reinterpret_cast<const unsigned char*>(pixels);
+        // A row length can neither step backwards through a bottom-up world nor express
+        // padding that is no whole number of pixels: rows go up one at a time.
+        const auto* top = reinterpret_cast<const unsigned char*>(pixels);
         for (A_long y = 0; y < input->height; ++y) {
             glTexSubImage2D(GL_TEXTURE_2D, 0, 0, y, input->width, 1, GL_RGBA, GL_UNSIGNED_BYTE,
-                            base + std::size_t(y) * input->rowbytes);
+                            top + std::ptrdiff_t(y) * input->rowbytes);
         }
     }
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
@@ -98,7 +107,7 @@ GLuint uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData*
 void downloadTexture(std::int32_t width, std::int32_t height, PF_EffectWorld* /*input*/,
                      PF_EffectWorld* output, PF_InData* in_data, std::uint32_t formatCode,
                      std::uint64_t bytesPerPixel, GLenum pixelType) {
-    if (formatCode != kFormatArgb8) {
+    if (formatCode != kFormatArgb8 || !rowsApart(output)) {
         throw kUnknownFormat;
     }
     SuiteScoper<PF_HandleSuite2> handles(in_data->pica_basicP, kPFHandleSuite,
@@ -116,9 +125,10 @@ void downloadTexture(std::int32_t width, std::int32_t height, PF_EffectWorld* /*
     if (rows <= 0 || columns <= 0) {
         return;
     }
-    auto* destination = reinterpret_cast<unsigned char*>(firstPixel(in_data, output));
+    // Row i lies i * rowbytes bytes from the top row: below it in memory for a bottom-up world.
+    auto* top = reinterpret_cast<unsigned char*>(firstPixel(in_data, output));
     for (std::int32_t i = 0; i < rows; ++i) {
-        std::memcpy(destination + std::size_t(i) * output->rowbytes,
+        std::memcpy(top + std::ptrdiff_t(i) * output->rowbytes,
                     buffer.bytes() + std::size_t(i) * width * 4, std::size_t(columns) * 4);
     }
 }

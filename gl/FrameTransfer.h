@@ -1,7 +1,8 @@
 // Moves a frame between the host's 8-bit ARGB worlds and OpenGL, bytes unchanged: the
 // texture's red component holds the host's alpha. Runs with the rendering thread's context
 // current. Failures are thrown as host error codes: 13 (handle suite refused), 4 (no memory
-// handle), 516 (unknown format code, or a world without pixel memory).
+// handle), 516 (unknown format code, a world without pixel memory, or one whose rows are
+// shorter than its width). Worlds may store their rows bottom-up (negative `rowbytes`).
 #pragma once
 
 #include "AE_Effect.h"

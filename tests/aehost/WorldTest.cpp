@@ -18,6 +18,8 @@ TEST(WorldTest, RowsArePaddedAndPaddingKeepsItsValue) {
         }
     }
     EXPECT_THROW(world.at(3, 0), std::out_of_range);
+    // No host layer is larger.
+    EXPECT_THROW(aehost::World(aehost::kMaxLayerSide + 1, 1), std::invalid_argument);
 }
 
 TEST(WorldTest, RgbaImagesConvertBothWaysInHostChannelOrder) {
@@ -41,6 +43,29 @@ TEST(WorldTest, RgbaImagesConvertBothWaysInHostChannelOrder) {
     aehost::RgbaImage wrong = image;
     wrong.width = 3;
     EXPECT_THROW(world.fromRgba(wrong), std::invalid_argument);
+}
+
+TEST(WorldTest, BottomUpWorldsKeepTheTopRowLastInMemory) {
+    aehost::World world(3, 2, 5, 0xEE, aehost::World::RowOrder::BottomUp);
+    EXPECT_EQ(world.rowbytes(), -(3 * 4 + 5));
+    EXPECT_EQ(reinterpret_cast<std::uint8_t*>(world.world()->data), world.bytes().data() + 17);
+    aehost::RgbaImage image;
+    image.width = 3;
+    image.height = 2;
+    for (int i = 0; i < 24; ++i) {
+        image.pixels.push_back(std::uint8_t(i + 1));
+    }
+    world.fromRgba(image);
+    // The top row's first pixel (red 1, alpha 4) lies in the second row of memory.
+    EXPECT_EQ(world.bytes()[17], 4);
+    EXPECT_EQ(world.bytes()[18], 1);
+    EXPECT_EQ(world.bytes()[0], 16);
+    EXPECT_EQ(world.row(1), world.bytes().data());
+    EXPECT_EQ(world.toRgba().pixels, image.pixels);
+    for (int i = 12; i < 17; ++i) {
+        EXPECT_EQ(world.bytes()[i], 0xEE);
+        EXPECT_EQ(world.bytes()[17 + i], 0xEE);
+    }
 }
 
 TEST(HandlePoolTest, HandlesLockToZeroedMemoryAndCanBeMadeToFail) {

@@ -62,7 +62,7 @@ std::string firstDifference(const World& expected, const World& actual) {
 std::string paddingChanged(const World& world, std::uint8_t value) {
     for (int y = 0; y < world.height(); ++y) {
         for (int i = world.width() * 4; i < world.rowbytes(); ++i) {
-            const std::uint8_t byte = world.bytes()[std::size_t(y) * world.rowbytes() + i];
+            const std::uint8_t byte = world.row(y)[i];
             if (byte != value) {
                 return "row " + std::to_string(y) + " byte " + std::to_string(i) + " is " +
                        std::to_string(byte);
@@ -133,6 +133,50 @@ TEST_F(FrameTransferGLTest, RowPaddingOfAnyByteCountIsNeverMisread) {
         // A refused frame leaves its layer on the stack; start the next one afresh.
         RenderTarget::instance().release();
     }
+    expectNothingHeld(host);
+}
+
+TEST_F(FrameTransferGLTest, BottomUpWorldsGiveTheSameFrameAsTopDownOnes) {
+    EffectHost host(&EntryPointFunc);
+    Pass pass(kPassThroughFragment);
+    using Order = World::RowOrder;
+    // Padding of whole pixels, of none, and of a stray byte count: each takes its own path.
+    for (int padding : {8, 0, 3}) {
+        World reference(33, 17);
+        {
+            World topDown(33, 17, padding, 0x3C);
+            fillPattern(topDown, false);
+            renderFrame(topDown, reference, &host.inData(), pass);
+        }
+        for (Order in : {Order::TopDown, Order::BottomUp}) {
+            for (Order out : {Order::TopDown, Order::BottomUp}) {
+                SCOPED_TRACE("padded " + std::to_string(padding) +
+                             (in == Order::BottomUp ? ", bottom-up in" : ", top-down in") +
+                             (out == Order::BottomUp ? ", bottom-up out" : ", top-down out"));
+                World input(33, 17, padding, 0x3C, in);
+                fillPattern(input, false);
+                World output(33, 17, padding, 0xA5, out);
+                renderFrame(input, output, &host.inData(), pass);
+                EXPECT_EQ(firstDifference(reference, output), "");
+                EXPECT_EQ(paddingChanged(output, 0xA5), "");
+                EXPECT_EQ(glErrors(), "");
+            }
+        }
+    }
+
+    // Rows shorter than the width would overlap: refused before a byte is written.
+    World input(7, 5, 4, 0, Order::BottomUp);
+    fillPattern(input, true);
+    World output(7, 5, 4, 0xA5, Order::BottomUp);
+    const Transfer t = drawFrame(input, &host.inData(), pass);
+    output.world()->rowbytes = -(7 * 4 - 4);
+    const std::vector<std::uint8_t> before = output.bytes();
+    EXPECT_EQ(thrownCode([&] {
+                  downloadTexture(7, 5, input.world(), output.world(), &host.inData(), kFormatArgb8,
+                                  t.bytesPerPixel, t.pixelType);
+              }),
+              PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_EQ(output.bytes(), before);
     expectNothingHeld(host);
 }
 
@@ -289,6 +333,8 @@ TEST_F(FrameTransferGLTest, UploadFaultsThrowTheHostCodeAndMakeNoTexture) {
     EXPECT_EQ(upload(kFormatArgb8), 516);
     host.failPixelData(false);
     input.world()->rowbytes = 7 * 4 - 4;
+    EXPECT_EQ(upload(kFormatArgb8), 516);
+    input.world()->rowbytes = -(7 * 4 - 4);
     EXPECT_EQ(upload(kFormatArgb8), 516);
 
     EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), 0);
