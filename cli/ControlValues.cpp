@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
+#include <locale>
 #include <sstream>
 
 namespace zarvo {
@@ -21,44 +21,85 @@ std::string trim(const std::string& text) {
     return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
 }
 
-double parseNumber(const std::string& name, std::string value, bool* percent) {
+// Plain decimal text only: an optional sign, digits, an optional point with more digits.
+// Hexadecimal, exponents, "inf" and "nan" are refused, whatever the C library would take.
+bool isPlainDecimal(const std::string& text) {
+    std::size_t i = text.empty() || (text[0] != '-' && text[0] != '+') ? 0 : 1;
+    const auto digits = [&] {
+        const std::size_t start = i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            ++i;
+        }
+        return i - start;
+    };
+    std::size_t count = digits();
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        count += digits();
+    }
+    return count > 0 && i == text.size();
+}
+
+double parseNumber(const std::string& name, const std::string& value, bool* percent) {
     *percent = !value.empty() && value.back() == '%';
-    if (*percent) {
-        value.pop_back();
-    }
-    std::size_t used = 0;
+    const std::string digits = *percent ? value.substr(0, value.size() - 1) : value;
     double number = 0.0;
-    try {
-        number = std::stod(value, &used);
-    } catch (const std::exception&) {
-        used = 0;
+    const bool plain = isPlainDecimal(digits);
+    if (plain) {
+        // The classic locale: the point is the decimal mark wherever the command runs.
+        std::istringstream in(digits);
+        in.imbue(std::locale::classic());
+        in >> number;
     }
-    if (used == 0 || used != value.size() || !std::isfinite(number)) {
+    if (!plain || !std::isfinite(number)) {
         throw ControlError("\"" + name + "\" needs a number, not \"" + value + "\"");
     }
     return number;
 }
 
-void checkRange(const std::string& name, double value, double lo, double hi, const char* unit) {
+// `given` is the value as the user wrote it, so the message never shows a rounded number.
+void checkRange(const std::string& name, double value, const std::string& given, double lo,
+                double hi, const char* unit) {
     if (value < lo || value > hi) {
         std::ostringstream message;
+        message.imbue(std::locale::classic());
         message << "\"" << name << "\" must lie between " << lo << unit << " and " << hi << unit
-                << ", not " << value << unit;
+                << ", not " << given;
         throw ControlError(message.str());
     }
 }
 
+int hexDigit(char c) {
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                  : -1;
+}
+
 PF_Pixel parseColor(const std::string& name, const std::string& value) {
-    unsigned r = 0, g = 0, b = 0;
-    char extra = 0;
-    if (value.size() == 7 && value[0] == '#' &&
-        std::sscanf(value.c_str(), "#%2x%2x%2x%c", &r, &g, &b, &extra) == 3) {
-        return PF_Pixel{255, A_u_char(r), A_u_char(g), A_u_char(b)};
+    if (const std::optional<PF_Pixel> color = hexColor(value)) {
+        return *color;
     }
     throw ControlError("\"" + name + "\" needs a colour as #RRGGBB, not \"" + value + "\"");
 }
 
 } // namespace
+
+std::optional<PF_Pixel> hexColor(const std::string& text) {
+    if (text.size() != 7 || text[0] != '#') {
+        return std::nullopt;
+    }
+    int channels[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        const int high = hexDigit(text[1 + 2 * i]);
+        const int low = hexDigit(text[2 + 2 * i]);
+        if (high < 0 || low < 0) {
+            return std::nullopt;
+        }
+        channels[i] = high * 16 + low;
+    }
+    return PF_Pixel{255, A_u_char(channels[0]), A_u_char(channels[1]), A_u_char(channels[2])};
+}
 
 void applyControl(const std::string& assignment, const std::vector<aehost::DeclaredParam>& declared,
                   aehost::ParamStreams& streams) {
@@ -83,15 +124,15 @@ void applyControl(const std::string& assignment, const std::vector<aehost::Decla
             if (percent || number != std::floor(number)) {
                 throw ControlError("\"" + name + "\" takes a whole number, not \"" + value + "\"");
             }
-            checkRange(name, number, def.u.sd.valid_min, def.u.sd.valid_max, "");
+            checkRange(name, number, value, def.u.sd.valid_min, def.u.sd.valid_max, "");
             target.u.sd.value = static_cast<PF_ParamValue>(number);
             return;
         }
         case PF_Param_FIX_SLIDER: {
             const double number = parseNumber(name, value, &percent);
             const char* unit = (def.u.fd.display_flags & PF_ValueDisplayFlag_PERCENT) ? "%" : "";
-            checkRange(name, number, def.u.fd.valid_min / 65536.0, def.u.fd.valid_max / 65536.0,
-                       unit);
+            checkRange(name, number, value, def.u.fd.valid_min / 65536.0,
+                       def.u.fd.valid_max / 65536.0, unit);
             target.u.fd.value = static_cast<PF_Fixed>(std::lround(number * 65536.0));
             return;
         }

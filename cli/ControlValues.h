@@ -5,6 +5,7 @@
 
 #include "ParamStreams.h"
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ struct ControlError : std::runtime_error {
 // Applies "NAME=VALUE" to the matching control among `declared` (index i + 1 in `streams`).
 // Throws ControlError with a message naming the problem: unknown name, value out of the valid
 // range, an unknown popup choice, a malformed colour.
+// "#RRGGBB", exactly six hexadecimal digits, as an opaque pixel; std::nullopt for anything else.
+std::optional<PF_Pixel> hexColor(const std::string& text);
+
 void applyControl(const std::string& assignment, const std::vector<aehost::DeclaredParam>& declared,
                   aehost::ParamStreams& streams);
 

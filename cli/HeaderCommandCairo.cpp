@@ -1,18 +1,16 @@
 #include "HeaderCommand.h"
 
+#include "ControlValues.h"
 #include "DrawbotHost.h"
 #include "EffectHost.h"
 
-#include <cstdio>
 #include <iostream>
 
 namespace zarvo {
 
 int runHeader(const std::string& modulePath, const HeaderOptions& options) {
-    unsigned r = 0, g = 0, b = 0;
-    char extra = 0;
-    if (options.background.size() != 7 ||
-        std::sscanf(options.background.c_str(), "#%2x%2x%2x%c", &r, &g, &b, &extra) != 3) {
+    const std::optional<PF_Pixel> background = hexColor(options.background);
+    if (!background) {
         std::cerr << "zarvo-neon header: --background needs a colour as #RRGGBB\n";
         return 2;
     }
@@ -22,7 +20,9 @@ int runHeader(const std::string& modulePath, const HeaderOptions& options) {
     constexpr int kStripHeight = 50;
     aehost::DrawbotHost drawbot(host.suites(), options.width, kStripHeight);
     // The host's panel colour has 16 bits a channel.
-    drawbot.setBackground(PF_App_Color{A_u_short(r * 257), A_u_short(g * 257), A_u_short(b * 257)});
+    drawbot.setBackground(PF_App_Color{A_u_short(background->red * 257),
+                                       A_u_short(background->green * 257),
+                                       A_u_short(background->blue * 257)});
 
     PF_EventExtra event{};
     event.contextH = drawbot.context(PF_Window_EFFECT);

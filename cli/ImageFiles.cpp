@@ -6,10 +6,27 @@
 #include <OpenImageIO/imageio.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace zarvo {
+namespace {
+
+// The library's message on one line: decoders report a chain of lines.
+std::string oneLine(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) {
+        text.replace(at, 1, "; ");
+    }
+    return text;
+}
+
+} // namespace
 
 aehost::RgbaImage readImage(const std::string& path) {
+    requireRegularFile(path);
     if (isPamName(path)) {
         return readPamFile(path);
     }
@@ -18,16 +35,28 @@ aehost::RgbaImage readImage(const std::string& path) {
     hints.attribute("oiio:UnassociatedAlpha", 1);
     auto in = OIIO::ImageInput::open(path, &hints);
     if (!in) {
-        throw ImageFileError("cannot read image " + path + ": " + OIIO::geterror());
+        throw ImageFileError("cannot read image " + path + ": " + oneLine(OIIO::geterror()));
     }
     const OIIO::ImageSpec layout = in->spec_dimensions(0, 0);
     const int channels = layout.nchannels;
     if (layout.width <= 0 || layout.height <= 0 || channels < 1) {
         throw ImageFileError(path + " holds no pixels");
     }
+    // Checked before the pixels are allocated: a header alone can claim gigabytes.
+    if (layout.width > aehost::kMaxLayerSide || layout.height > aehost::kMaxLayerSide) {
+        throw ImageFileError("cannot read image " + path + ": it is " +
+                             std::to_string(layout.width) + "x" + std::to_string(layout.height) +
+                             " pixels, and a layer is at most " +
+                             std::to_string(aehost::kMaxLayerSide) + " pixels a side");
+    }
     std::vector<std::uint8_t> raw(std::size_t(layout.width) * layout.height * channels);
-    if (!in->read_image(0, 0, 0, channels, OIIO::TypeDesc::UINT8, raw.data())) {
-        throw ImageFileError("cannot read image " + path + ": " + in->geterror());
+    // Some decoders (JPEG, uncompressed TIFF) fill what a cut file lacks and still return true;
+    // only their error state tells.
+    const bool read = in->read_image(0, 0, 0, channels, OIIO::TypeDesc::UINT8, raw.data());
+    if (!read || in->has_error()) {
+        const std::string why = oneLine(in->geterror());
+        throw ImageFileError("cannot read image " + path + ": " +
+                             (why.empty() ? "its pixel data is damaged or cut short" : why));
     }
     in->close();
 

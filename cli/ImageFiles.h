@@ -5,6 +5,10 @@
 
 #include "World.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -14,7 +18,22 @@ struct ImageFileError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Images without alpha come in opaque; grey images are spread to red, green and blue.
+// Refuses anything but a regular file before it is opened: a device such as /dev/zero never
+// ends and a pipe waits for a writer.
+inline void requireRegularFile(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        throw ImageFileError("cannot read image " + path + ": " + std::strerror(errno));
+    }
+    if (!S_ISREG(status.st_mode)) {
+        throw ImageFileError("cannot read image " + path +
+                             ": it is not a regular file (a folder, device or pipe)");
+    }
+}
+
+// Images without alpha come in opaque; grey images are spread to red, green and blue. Only
+// regular files are read; sides above aehost::kMaxLayerSide are refused before any pixel
+// memory is taken, and so is a file the decoder finds damaged or cut short.
 aehost::RgbaImage readImage(const std::string& path);
 // Written to a temporary file beside `path` and renamed over it, so a failed write leaves no
 // half-written file and keeps any earlier one.

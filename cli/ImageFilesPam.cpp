@@ -6,6 +6,7 @@
 namespace zarvo {
 
 aehost::RgbaImage readImage(const std::string& path) {
+    requireRegularFile(path);
     if (!isPamName(path)) {
         throw ImageFileError("cannot read image " + path +
                              ": this build reads PAM images (.pam) only");

@@ -14,8 +14,8 @@ namespace zarvo {
 // Whether the file name ends in ".pam", in any case.
 bool isPamName(const std::string& path);
 
-// Sides above this are refused, so a header alone cannot ask for gigabytes.
-constexpr int kMaxPamSide = 65535;
+// Sides above the host's largest layer are refused, so a header alone cannot ask for gigabytes.
+constexpr int kMaxPamSide = aehost::kMaxLayerSide;
 
 // Reads one image that fills the rest of `in`; its pixels come as 8-bit RGBA straight, opaque
 // where the file has no alpha, grey spread to red, green and blue.

@@ -61,4 +61,28 @@ TEST_F(ControlValuesTest, BadValuesAreRefusedWithAReason) {
     EXPECT_EQ(at(NEON_STROKE_COUNT).u.sd.value, 3);
 }
 
+TEST_F(ControlValuesTest, OnlySixHexDigitsAndPlainDecimalsAreTaken) {
+    for (const char* colour :
+         {"#-10000", "# 1 2 3", "#+1+2+3", "#0x1234", "#12345", "#1234567", "#12345G", "123456"}) {
+        EXPECT_THAT(error(std::string("Color 1=") + colour), HasSubstr("#RRGGBB")) << colour;
+    }
+    for (const char* number : {"0x10", "1e1", "inf", "nan", "--5", "5.5.5", ".", "+", "5 5"}) {
+        EXPECT_THAT(error(std::string("Stroke Count=") + number), HasSubstr("needs a number"))
+            << number;
+        EXPECT_THAT(error(std::string("Glow Opacity=") + number + "%"), HasSubstr("needs a number"))
+            << number;
+    }
+    EXPECT_EQ(at(NEON_STROKE_COUNT).u.sd.value, 3);
+    set("Color 1=#a0B1c2");
+    EXPECT_EQ(at(NEON_COLOR_1).u.cd.value.red, 0xA0);
+    EXPECT_EQ(at(NEON_COLOR_1).u.cd.value.green, 0xB1);
+    EXPECT_EQ(at(NEON_COLOR_1).u.cd.value.blue, 0xC2);
+    set("Glow Opacity=.5");
+    EXPECT_EQ(at(NEON_GLOW_OPACITY).u.fd.value, 32768);
+
+    // The value as written, not rounded to six digits.
+    EXPECT_THAT(error("Visibility=100.0001"), HasSubstr("and 100%, not 100.0001"));
+    EXPECT_THAT(error("Stroke Count=+1000000"), HasSubstr("and 100, not +1000000"));
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 #include "ImageFiles.h"
 #include "Sample.h"
 
+#include <OpenImageIO/imageio.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -109,9 +110,9 @@ TEST(ImageFilesTest, PngWrittenAsPamReadsBackTheSame) {
 TEST(ImageFilesTest, BadPamFilesAreRefusedWithTheReason) {
     const std::string ok = "DEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\n";
     const std::pair<std::string, std::string> cases[] = {
-        {"P7\nWIDTH 70000\nHEIGHT 1\n" + ok + "ENDHDR\n", "WIDTH must be 1 to 65535"},
-        {"P7\nWIDTH 0\nHEIGHT 1\n" + ok + "ENDHDR\n", "WIDTH must be 1 to 65535"},
-        {"P7\nWIDTH 65535\nHEIGHT 65535\n" + ok + "ENDHDR\nabcd", "cut short: 4 of"},
+        {"P7\nWIDTH 30001\nHEIGHT 1\n" + ok + "ENDHDR\n", "WIDTH must be 1 to 30000"},
+        {"P7\nWIDTH 0\nHEIGHT 1\n" + ok + "ENDHDR\n", "WIDTH must be 1 to 30000"},
+        {"P7\nWIDTH 30000\nHEIGHT 30000\n" + ok + "ENDHDR\nabcd", "cut short: 4 of"},
         {"P7\nWIDTH 1\nHEIGHT 1\n" + ok + "ENDHDR\nabcdEXTRA", "more than the 4 bytes"},
         {"P7\nWIDTH 1\nHEIGHT 1\nDEPTH 4\nMAXVAL 65535\nTUPLTYPE RGB_ALPHA\nENDHDR\n",
          "MAXVAL 65535 is not supported"},
@@ -134,6 +135,68 @@ TEST(ImageFilesTest, BadPamFilesAreRefusedWithTheReason) {
         }
     }
     std::remove(path.c_str());
+}
+
+// The message readImage refuses `path` with, or "" when it reads it.
+std::string refusal(const std::string& path) {
+    try {
+        zarvo::readImage(path);
+    } catch (const zarvo::ImageFileError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+void writeWithLibrary(const std::string& path, int width, int height) {
+    std::vector<std::uint8_t> pixels(std::size_t(width) * height * 3);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        pixels[i] = std::uint8_t(i * 7919 % 251); // noise, so a cut leaves pixels unread
+    }
+    auto out = OIIO::ImageOutput::create(path);
+    ASSERT_TRUE(out);
+    OIIO::ImageSpec spec(width, height, 3, OIIO::TypeDesc::UINT8);
+    spec.attribute("compression", "none");
+    ASSERT_TRUE(out->open(path, spec) && out->write_image(OIIO::TypeDesc::UINT8, pixels.data()) &&
+                out->close());
+}
+
+TEST(ImageFilesTest, CutOversizedAndNonRegularFilesAreRefused) {
+    // Cut in half: the JPEG and uncompressed TIFF decoders fill the rest and report success.
+    for (const char* name : {"cut.png", "cut.tif", "cut.jpg"}) {
+        const std::string path = scratch(name);
+        writeWithLibrary(path, 96, 64);
+        const std::string whole = fileBytes(path);
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            << whole.substr(0, whole.size() / 2);
+        EXPECT_NE(refusal(path).find("cannot read image " + path + ": "), std::string::npos)
+            << name << ": " << refusal(path);
+        std::remove(path.c_str());
+    }
+
+    // Sides past the host's largest layer, refused from the header before the pixels are
+    // allocated: a real image one pixel too wide, and 18 header bytes claiming 60000 x 60000.
+    const std::string wide = scratch("wide.png");
+    writeWithLibrary(wide, 30001, 1);
+    EXPECT_NE(refusal(wide).find("30001x1 pixels, and a layer is at most 30000 pixels a side"),
+              std::string::npos)
+        << refusal(wide);
+    writeWithLibrary(wide, 30000, 1);
+    EXPECT_EQ(refusal(wide), "");
+    std::remove(wide.c_str());
+    const std::string huge = scratch("huge.tga");
+    const unsigned char header[18] = {0, 0, 2, 0,    0,    0,    0,    0,  0,
+                                      0, 0, 0, 0x60, 0xEA, 0x60, 0xEA, 32, 8};
+    std::ofstream(huge, std::ios::binary).write(reinterpret_cast<const char*>(header), 18);
+    EXPECT_NE(refusal(huge).find("60000x60000 pixels"), std::string::npos) << refusal(huge);
+    std::remove(huge.c_str());
+
+    // A device never ends and a pipe waits for a writer: neither is opened.
+    const std::string fifo = scratch("fifo.png");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {std::string("/dev/zero"), fifo, std::string("/tmp")}) {
+        EXPECT_NE(refusal(path).find("not a regular file"), std::string::npos) << path;
+    }
+    ::unlink(fifo.c_str());
 }
 
 TEST(ImageFilesTest, FailedPamWritesLeaveNoFileAndKeepTheOldOne) {
