@@ -116,13 +116,14 @@ vec2 strokeInfo(float i, float n, float startPos) {
 }
 
 // Source over previous, with min(1, backdrop + source) where they overlap. Both alphas 0
-// leave nothing to weigh: transparent black.
+// leave nothing to weigh: transparent black. Over an empty backdrop the weight is exactly 1
+// (source.a / a may round below 1 on a GPU), so the source comes through unchanged.
 vec4 blend(vec4 previous, vec4 source) {
     float a = source.a + previous.a * (1.0 - source.a);
     if (a == 0.0) {
         return vec4(0.0);
     }
-    float w = source.a / a;
+    float w = previous.a == 0.0 ? 1.0 : source.a / a;
     vec3 mixed = (1.0 - previous.a) * source.rgb + previous.a * min(vec3(1.0), previous.rgb + source.rgb);
     return vec4((1.0 - w) * previous.rgb + w * mixed, a);
 }
@@ -145,10 +146,10 @@ void main() {
         sum += drawStroke(dist, info.x, strokeWidth, strokeGlow, onePix, color, float(s));
     }
 
+    // The layer arrives with straight colour, while the stroke sum and the download work in
+    // premultiplied colour: premultiplied first, a half-transparent layer is not doubled and a
+    // transparent one leaves the strokes exactly as they are alone.
     vec4 origin = swapChannel(texture(t1, uv));
-    // The frame's layer holds premultiplied colour (the download divides by alpha), while the
-    // blend yields straight colour: premultiplied here, a half-transparent layer keeps its
-    // colour instead of coming out brightened.
-    vec4 over = blend(origin, sum);
-    colourOut = mix(sum, vec4(over.rgb * over.a, over.a), composite);
+    origin.rgb *= origin.a;
+    colourOut = mix(sum, blend(origin, sum), composite);
 }

@@ -201,4 +201,94 @@ TEST_F(RenderGLTest, AHalfTransparentLayerKeepsItsColourUnderNeonAndOrigin) {
     EXPECT_NEAR(p.blue, 20, 2);
 }
 
+// "Neon And Origin" against "Only Neon" and against the layer itself: the layer's straight
+// colour joins the premultiplied stroke sum premultiplied.
+TEST_F(RenderGLTest, NeonAndOriginOverATransparentLayerIsOnlyNeon) {
+    aehost::World input(64, 64);
+    drawDisc(input, 32, 32, 9);
+    aehost::World onlyNeon(64, 64);
+    aehost::World withOrigin(64, 64);
+    ASSERT_EQ(host.render(input.world(), onlyNeon.world()), PF_Err_NONE);
+    host.streams().at(NEON_COMPOSITE).u.pd.value = 2;
+    ASSERT_EQ(host.render(input.world(), withOrigin.world()), PF_Err_NONE);
+
+    int glowing = 0;
+    int differing = 0;
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            if (input.at(x, y).alpha != 0) {
+                continue;
+            }
+            const PF_Pixel& a = onlyNeon.at(x, y);
+            const PF_Pixel& b = withOrigin.at(x, y);
+            glowing += a.alpha > 0 && a.alpha < 255 ? 1 : 0;
+            if (std::memcmp(&a, &b, sizeof a) != 0 && ++differing <= 5) {
+                ADD_FAILURE() << "(" << x << ", " << y << "): " << int(b.alpha) << " " << int(b.red)
+                              << " " << int(b.green) << " " << int(b.blue) << " instead of "
+                              << int(a.alpha) << " " << int(a.red) << " " << int(a.green) << " "
+                              << int(a.blue);
+            }
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(glowing, 500) << "too little half-transparent neon to compare";
+}
+
+TEST_F(RenderGLTest, NeonAndOriginWithEveryStrokeHiddenGivesBackTheLayer) {
+    host.streams().at(NEON_COMPOSITE).u.pd.value = 2;
+    host.streams().at(NEON_VISIBILITY).u.fd.value = 0;
+    // Every alpha sixteen times over; its opaque pixels seed strokes, hidden but still there.
+    aehost::World input(64, 64);
+    aehost::World output(64, 64);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const auto alpha = static_cast<A_u_char>((y * 64 + x) % 256);
+            input.at(x, y) = PF_Pixel{alpha, 230, static_cast<A_u_char>(60 + 2 * x),
+                                      static_cast<A_u_char>(3 * y)};
+        }
+    }
+    ASSERT_EQ(host.render(input.world(), output.world()), PF_Err_NONE);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const PF_Pixel& in = input.at(x, y);
+            const PF_Pixel& out = output.at(x, y);
+            ASSERT_EQ(out.alpha, in.alpha) << "(" << x << ", " << y << ")";
+            if (in.alpha == 0) {
+                continue;
+            }
+            // The frame keeps 8-bit premultiplied colour: an error of one step there is
+            // 255 / alpha steps once the download divides by alpha.
+            const double tolerance = 1.0 + 255.0 / in.alpha;
+            ASSERT_NEAR(out.red, in.red, tolerance) << "(" << x << ", " << y << ")";
+            ASSERT_NEAR(out.green, in.green, tolerance) << "(" << x << ", " << y << ")";
+            ASSERT_NEAR(out.blue, in.blue, tolerance) << "(" << x << ", " << y << ")";
+        }
+    }
+}
+
+TEST_F(RenderGLTest, NeonAndOriginOverAnOpaqueLayerBlendsByTheFormula) {
+    // An opaque layer makes every texel a seed: distance 0 everywhere, where a single stroke
+    // starting at 0 has not begun its band and its glow is at full height. The sum is then
+    // Color 1 x Glow Opacity: (1, 0.4, 0) x 0.5, alpha 0.5.
+    host.streams().at(NEON_COMPOSITE).u.pd.value = 2;
+    host.streams().at(NEON_STROKE_COUNT).u.sd.value = 1;
+    host.streams().at(NEON_START_DISTANCE).u.sd.value = 0;
+    host.streams().at(NEON_GLOW_OPACITY).u.fd.value = 50 << 16;
+    host.streams().at(NEON_COLOR_1).u.cd.value = PF_Pixel{255, 255, 102, 0};
+    aehost::World input(64, 64);
+    aehost::World output(64, 64);
+    input.fill(PF_Pixel{255, 40, 221, 90});
+    ASSERT_EQ(host.render(input.world(), output.world()), PF_Err_NONE);
+    // Alpha 0.5 + 1 x (1 - 0.5) = 1; weight 0.5 / 1; over an opaque backdrop the mixed colour
+    // is min(1, layer + sum), so each channel is (layer + min(1, layer + sum)) / 2:
+    // red (40 + 40 + 127.5) / 2 = 103.75, green (221 + 255) / 2 = 238, blue (90 + 90) / 2 = 90.
+    for (const auto& [x, y] : {std::pair{0, 0}, {32, 32}, {63, 17}}) {
+        const PF_Pixel& p = output.at(x, y);
+        EXPECT_EQ(p.alpha, 255) << "(" << x << ", " << y << ")";
+        EXPECT_NEAR(p.red, 104, 1) << "(" << x << ", " << y << ")";
+        EXPECT_NEAR(p.green, 238, 1) << "(" << x << ", " << y << ")";
+        EXPECT_NEAR(p.blue, 90, 1) << "(" << x << ", " << y << ")";
+    }
+}
+
 } // namespace
