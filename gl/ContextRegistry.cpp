@@ -22,6 +22,10 @@ AEOpenGLContext* construct(AEOpenGLContext* shareWith) {
 } // namespace
 
 void ContextRegistry::createRoot() {
+    // A repeated global set-up keeps the root: the thread contexts share its objects.
+    if (root != nullptr) {
+        return;
+    }
     root = construct(nullptr);
 }
 

@@ -11,7 +11,8 @@ namespace Neon {
 
 class ContextRegistry {
 public:
-    // Throws AESDK_OpenGL_Fault when the context cannot be made; the root is then unchanged.
+    // Makes the root unless one exists. Throws AESDK_OpenGL_Fault when the context cannot be
+    // made; the root is then unchanged.
     static void createRoot();
     static AEOpenGLContext* rootContext();
     // The calling thread's context, constructed on its first call (not made current here).

@@ -3,6 +3,7 @@
 #include "TextureParameters.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <vector>
 
@@ -13,6 +14,8 @@ namespace Neon {
 namespace {
 
 constexpr GLsizei kWantedSamples = 8;
+
+std::atomic<int> allocationsToFail{0};
 
 // A texture of the given size and internal format, cleared to zero bytes, or left unfilled
 // where the caller overwrites every texel at once.
@@ -78,7 +81,23 @@ void RenderTarget::resize(std::int32_t width, std::int32_t height) {
     framebuffers();
     glGenRenderbuffers(1, &outputRenderbuffer_);
     glBindRenderbuffer(GL_RENDERBUFFER, outputRenderbuffer_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA, width_, height_);
+    allocateStorage(0);
+}
+
+void RenderTarget::failNextAllocations(int count) {
+    allocationsToFail = count;
+}
+
+void RenderTarget::allocateStorage(GLsizei samples) {
+    if (allocationsToFail > 0) {
+        --allocationsToFail;
+        return;
+    }
+    if (samples == 0) {
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA, width_, height_);
+    } else {
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_RGBA, width_, height_);
+    }
 }
 
 void RenderTarget::deleteBuffers() {
@@ -105,6 +124,19 @@ void RenderTarget::discardLayers() {
     layers_.clear();
 }
 
+void RenderTarget::endFrame() {
+    discardLayers();
+    // A framebuffer of another context would keep deleted storage alive until that context
+    // drew again; so between frames none holds anything.
+    if (const Framebuffers* f = framebuffers_.current()) {
+        for (GLuint framebuffer : {f->main, f->resolve, f->multisample}) {
+            glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
+        }
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
 void RenderTarget::begin() {
     glDisable(GL_BLEND);
     glEnable(GL_MULTISAMPLE);
@@ -119,7 +151,7 @@ void RenderTarget::pushLayer() {
     GLuint layer = 0;
     glGenRenderbuffers(1, &layer);
     glBindRenderbuffer(GL_RENDERBUFFER, layer);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, layerSamples(), GL_RGBA, width_, height_);
+    allocateStorage(layerSamples());
     const GLuint multisample = framebuffers().multisample;
     glBindFramebuffer(GL_FRAMEBUFFER, multisample);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, layer);
@@ -150,6 +182,9 @@ GLuint RenderTarget::popLayerToTexture() {
     glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
     glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT,
                       GL_NEAREST);
+    // The caller deletes the texture while this framebuffer is unbound, which would not
+    // detach it.
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
 
     glDeleteRenderbuffers(1, &layers_.back());
     layers_.pop_back();

@@ -3,7 +3,9 @@
 // own, and the conversion into a single-sample output renderbuffer in the host's channel
 // order. One process-wide instance, made on first use and never deleted; its GL objects go
 // at global set-down (`release`). Renderbuffers are shared by all contexts; framebuffers are
-// kept per context. Used only inside the render command, one render at a time.
+// kept per context and hold their attachments only during a frame, so storage deleted in one
+// context is not kept alive by another's framebuffers. Used only inside the render command,
+// one render at a time.
 #pragma once
 
 #include "DownloadPass.h"
@@ -42,6 +44,13 @@ public:
     void deleteBuffers();
     // Drops every layer left by a frame that failed before its finish.
     void discardLayers();
+    // Ends a frame in the current context: drops any layer left and detaches everything from
+    // that context's framebuffers (framebuffer 0 stays bound).
+    void endFrame();
+
+    // For tests: the next `count` storage allocations (output and layer renderbuffers) are
+    // skipped, leaving the renderbuffer without storage as a failed allocation does.
+    static void failNextAllocations(int count);
 
     // The current context's framebuffers (0 before the first resize in that context).
     gl::GLuint mainFramebuffer();
@@ -64,6 +73,8 @@ private:
     };
     Framebuffers& framebuffers();
     void attachTopLayer();
+    // Storage for the renderbuffer bound to GL_RENDERBUFFER; `samples` 0 for single-sample.
+    void allocateStorage(gl::GLsizei samples);
 
     PerContext<Framebuffers> framebuffers_;
     gl::GLuint outputRenderbuffer_ = 0;

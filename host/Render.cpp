@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <new>
+#include <string>
 
 using namespace gl;
 
@@ -18,8 +19,9 @@ namespace {
 
 NeonRenderer* theRenderer = new NeonRenderer();
 
-// The input texture lives for one frame; a failure on the way must not leak it or leave the
-// frame's layer on the render target.
+// The input texture lives for one frame; a failure on the way must not leak it, leave the
+// frame's layer on the render target, or leave storage attached to this context's
+// framebuffers.
 class FrameScope {
 public:
     explicit FrameScope(RenderTarget& target) : target_(target) {}
@@ -27,15 +29,12 @@ public:
         if (texture != 0) {
             glDeleteTextures(1, &texture);
         }
-        if (!finished) {
-            target_.discardLayers();
-        }
+        target_.endFrame();
     }
     FrameScope(const FrameScope&) = delete;
     FrameScope& operator=(const FrameScope&) = delete;
 
     GLuint texture = 0;
-    bool finished = false;
 
 private:
     RenderTarget& target_;
@@ -48,6 +47,78 @@ GLint frameLimit() {
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
     glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
     return texture < renderbuffer ? texture : renderbuffer;
+}
+
+// A lost context may report an error on every call; stop reading after this many.
+constexpr int kMaxPendingErrors = 32;
+
+// Reads every pending error of the current context. True when one says that storage could
+// not be had: an allocation that failed, or drawing into a framebuffer left incomplete by one.
+// Any other error is a fault of ours, reported on standard output when `reportOthers`.
+bool pendingMemoryFault(bool reportOthers = true) {
+    bool memory = false;
+    for (int i = 0; i < kMaxPendingErrors; ++i) {
+        const GLenum error = glGetError();
+        if (error == GL_NO_ERROR) {
+            break;
+        }
+        if (error == GL_OUT_OF_MEMORY || error == GL_INVALID_FRAMEBUFFER_OPERATION) {
+            memory = true;
+        } else if (reportOthers) {
+            std::printf("OpenGL error 0x%04x in a frame\n", static_cast<unsigned>(error));
+        }
+    }
+    return memory;
+}
+
+PF_Err reportError(PF_OutData* out_data, PF_Err err, const std::string& message) {
+    out_data->out_flags |= PF_OutFlag_DISPLAY_ERROR_MESSAGE;
+    std::snprintf(out_data->return_msg, sizeof out_data->return_msg, "%s", message.c_str());
+    return err;
+}
+
+PF_Err reportTooLarge(PF_OutData* out_data, A_long width, A_long height) {
+    return reportError(out_data, PF_Err_OUT_OF_MEMORY,
+                       std::string(kEffectName) + " cannot render a " + std::to_string(width) +
+                           " x " + std::to_string(height) +
+                           " frame: it is too large for the GPU's memory.");
+}
+
+// One frame on the current context, from the input layer to the output world. The output is
+// written only when the GPU held the whole frame.
+PF_Err drawFrame(PF_InData* in_data, PF_OutData* out_data, PF_EffectWorld& input,
+                 PF_LayerDef* output) {
+    const A_long width = input.width;
+    const A_long height = input.height;
+    float multiplier16bit = 1.0f;
+    std::uint64_t bytesPerPixel = 4;
+    GLenum pixelType = GL_UNSIGNED_BYTE;
+
+    RenderTarget& target = RenderTarget::instance();
+    FrameScope frame(target);
+    target.resize(width, height);
+    target.begin();
+    frame.texture =
+        uploadTexture(kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType, &multiplier16bit);
+    theRenderer->readSettings(in_data);
+    theRenderer->render(frame.texture, Vec2d{double(width), double(height)});
+    glDeleteTextures(1, &frame.texture);
+    frame.texture = 0;
+    target.finish(multiplier16bit);
+    // The converted frame's framebuffer is bound; an allocation that failed left it, or a
+    // layer before it, incomplete.
+    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (pendingMemoryFault() || !complete) {
+        // What was allocated goes, so the next frame of this size asks for its storage anew.
+        target.deleteBuffers();
+        return reportTooLarge(out_data, width, height);
+    }
+    downloadTexture(width, height, &input, output, in_data, kFormatArgb8, bytesPerPixel, pixelType);
+    if (pendingMemoryFault()) {
+        target.deleteBuffers();
+        return reportTooLarge(out_data, width, height);
+    }
+    return PF_Err_NONE;
 }
 
 } // namespace
@@ -88,16 +159,22 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
         return PF_Err_NONE;
     }
 
-    float multiplier16bit = 1.0f;
-    std::uint64_t bytesPerPixel = 4;
-    GLenum pixelType = GL_UNSIGNED_BYTE;
-
     SavedContextGuard guard;
     AEOpenGLContext* context = ContextRegistry::contextForCurrentThread();
     if (context == nullptr) {
         throw std::bad_alloc();
     }
     context->makeCurrent();
+    // Whatever the failed switch left current is not ours to draw into.
+    if (wglGetCurrentContext() != context->hglrc) {
+        guard.restore();
+        return reportError(out_data, PF_Err_INTERNAL_STRUCT_DAMAGED,
+                           std::string(kEffectName) +
+                               " could not make its OpenGL context current on this thread.");
+    }
+    // Errors left behind by the context's creation or by an earlier frame that failed on the
+    // way are not this frame's.
+    pendingMemoryFault(false);
 
     const GLint limit = frameLimit();
     if (width > limit || height > limit) {
@@ -110,22 +187,9 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
         return PF_Err_OUT_OF_MEMORY;
     }
     ensureRenderer();
-
-    RenderTarget& target = RenderTarget::instance();
-    target.resize(width, height);
-    target.begin();
-    FrameScope frame(target);
-    frame.texture =
-        uploadTexture(kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType, &multiplier16bit);
-    theRenderer->readSettings(in_data);
-    theRenderer->render(frame.texture, Vec2d{double(width), double(height)});
-    glDeleteTextures(1, &frame.texture);
-    frame.texture = 0;
-    target.finish(multiplier16bit);
-    frame.finished = true;
-    downloadTexture(width, height, &input, output, in_data, kFormatArgb8, bytesPerPixel, pixelType);
+    const PF_Err err = drawFrame(in_data, out_data, input, output);
     guard.restore();
-    return PF_Err_NONE;
+    return err;
 }
 
 } // namespace Neon

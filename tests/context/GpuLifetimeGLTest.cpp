@@ -160,4 +160,15 @@ TEST_F(GpuLifetimeGLTest, SetDownWithoutARootForgetsWhatTheTargetHeld) {
     EXPECT_EQ(win32standin::callCount("wglMakeCurrent"), 1u);
 }
 
+TEST_F(GpuLifetimeGLTest, ASetUpAgainWithoutASetDownKeepsTheOneRoot) {
+    aehost::EffectHost host(&EntryPointFunc);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
+    }
+    EXPECT_EQ(win32standin::liveContextCount(), 1u);
+    ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
+    EXPECT_EQ(win32standin::liveContextCount(), 0u);
+    EXPECT_EQ(win32standin::liveWindowCount(), 0u);
+}
+
 } // namespace

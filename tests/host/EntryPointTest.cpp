@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstring>
 #include <stdexcept>
+#include <system_error>
 
 namespace {
 
@@ -109,10 +110,19 @@ TEST(EntryPointTest, OtherExceptionsNeverLeaveAndSayWhy) {
 
     EXPECT_EQ(runGuarded(&out, []() -> PF_Err { throw DRAWBOT_Exception(7); }), 7);
 
+    // Not every failure is the GPU's: the message names what happened.
     PF_OutData other{};
-    EXPECT_EQ(runGuarded(&other, []() -> PF_Err { throw std::runtime_error("x"); }),
+    EXPECT_EQ(runGuarded(&other,
+                         []() -> PF_Err {
+                             throw std::system_error(
+                                 std::make_error_code(std::errc::resource_deadlock_would_occur),
+                                 "lock\nheld");
+                         }),
               PF_Err_INTERNAL_STRUCT_DAMAGED);
     EXPECT_TRUE(other.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE);
+    const std::string message = other.return_msg;
+    EXPECT_NE(message.find("internal error: lock held"), std::string::npos) << message;
+    EXPECT_EQ(message.find("OpenGL"), std::string::npos) << message;
     // No out_data to write into: still no exception.
     EXPECT_EQ(runGuarded(nullptr, []() -> PF_Err { throw 3.5; }), PF_Err_INTERNAL_STRUCT_DAMAGED);
 }
