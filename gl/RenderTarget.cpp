@@ -1,5 +1,6 @@
 #include "RenderTarget.h"
 
+#include "Straightforward.h"
 #include "TextureParameters.h"
 
 #include <algorithm>
@@ -151,6 +152,8 @@ void RenderTarget::pushLayer() {
     GLuint layer = 0;
     glGenRenderbuffers(1, &layer);
     glBindRenderbuffer(GL_RENDERBUFFER, layer);
+    // The passes drawn into a layer cover every pixel with one full-screen quad, so all samples
+    // of a pixel are equal and their resolve is that value: one sample gives the same bytes.
     allocateStorage(layerSamples());
     const GLuint multisample = framebuffers().multisample;
     glBindFramebuffer(GL_FRAMEBUFFER, multisample);
@@ -236,7 +239,8 @@ void RenderTarget::abandon() {
 }
 
 GLuint RenderTarget::createTexture(const Vec2d& size) {
-    const double bytes = size.x * size.y * 4.0;
+    // Every texel is drawn before it is read, so the zeros are only for the written passes.
+    const double bytes = straightforward() ? size.x * size.y * 4.0 : 0.0;
     return newTexture(static_cast<GLint>(GL_RGBA32F), static_cast<GLsizei>(size.x),
                       static_cast<GLsizei>(size.y), static_cast<std::size_t>(bytes));
 }
@@ -247,8 +251,11 @@ void RenderTarget::beginRenderToTexture(GLuint texture, const Vec2d& size, std::
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, level);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // Every pass into a texture draws one quad over all of it: clearing first changes nothing.
+    if (straightforward()) {
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
     glViewport(0, 0, static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y));
 }
 

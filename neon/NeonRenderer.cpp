@@ -1,6 +1,7 @@
 #include "NeonRenderer.h"
 
 #include "GlSources.h"
+#include "gl/Straightforward.h"
 #include "host/NeonParams.h"
 
 #include <algorithm>
@@ -240,6 +241,7 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
                                s.glowRandom < 0.01 ? 0.0f : static_cast<float>(s.glowRandom));
     strokeProgram.setUniform1f("glowSeed", static_cast<float>(s.glowSeed / 10000.0));
     strokeProgram.setUniform1f("composite", static_cast<float>(s.composite));
+    strokeProgram.setUniform1i("straightforward", straightforward() ? 1 : 0);
     strokeProgram.setUniform2f("viewSize", frameSize);
     strokeProgram.setTexture("t0", GL_TEXTURE_2D, distanceField.resultTexture(), 0);
     strokeProgram.setTexture("t1", GL_TEXTURE_2D, inputTexture, 1);
