@@ -1,6 +1,7 @@
 #include "NeonRenderer.h"
 
 #include "GlSources.h"
+#include "gl/RenderTarget.h"
 #include "gl/Straightforward.h"
 #include "host/NeonParams.h"
 
@@ -134,9 +135,26 @@ std::int32_t floodLevels(double edgeEndDist, double edgeSize, double glowSize, s
     return levels;
 }
 
-NeonRenderer::NeonRenderer() : strokeProgram(glsl::kCommonVertex, glsl::kStrokeFragment) {
-    strokeProgram.bindAttribLocation("position", 0);
-    strokeProgram.bindAttribLocation("input_uv", 1);
+namespace {
+
+// Both stroke programs start with the stroke settings.
+std::string withStrokeSettings(const char* fragment) {
+    return std::string("#version 330\n") + glsl::kStrokeSettings + fragment;
+}
+
+} // namespace
+
+std::string strokeFragmentSource() {
+    return withStrokeSettings(glsl::kStrokeFragment);
+}
+
+NeonRenderer::NeonRenderer()
+    : strokeProgram(glsl::kCommonVertex, withStrokeSettings(glsl::kStrokeFragment)),
+      strokeTableProgram(glsl::kCommonVertex, withStrokeSettings(glsl::kStrokeTableFragment)) {
+    for (OpenglShader* program : {&strokeProgram, &strokeTableProgram}) {
+        program->bindAttribLocation("position", 0);
+        program->bindAttribLocation("input_uv", 1);
+    }
 }
 
 NeonRenderer::~NeonRenderer() {
@@ -211,8 +229,31 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
     distanceField.generate(inputTexture, frameSize, scale, levels, s.neonType, s.edgeEndDist,
                            s.smooth);
 
+    // Each stroke's settings once a frame, into the table the stroke pass reads.
+    ensureStrokeTable(s.strokeCount);
+    RenderTarget::instance().beginRenderToTexture(strokeTable, Vec2d{double(strokeTableWidth), 2.0},
+                                                  0);
+    quad.bind();
+    strokeTableProgram.use();
+    setStrokeSettings(strokeTableProgram);
+    quad.draw(strokeTableProgram);
+    RenderTarget::instance().endRenderToTexture();
+
     quad.bind();
     strokeProgram.use();
+    setStrokeSettings(strokeProgram);
+    strokeProgram.setUniform1f("edgeSize", static_cast<float>(s.edgeSize));
+    strokeProgram.setUniform1f("glowSize", static_cast<float>(s.glowSize));
+    strokeProgram.setUniform1f("composite", static_cast<float>(s.composite));
+    strokeProgram.setTexture("strokeTable", GL_TEXTURE_2D, strokeTable, 2);
+    strokeProgram.setUniform2f("viewSize", frameSize);
+    strokeProgram.setTexture("t0", GL_TEXTURE_2D, distanceField.resultTexture(), 0);
+    strokeProgram.setTexture("t1", GL_TEXTURE_2D, inputTexture, 1);
+    quad.draw(strokeProgram);
+}
+
+void NeonRenderer::setStrokeSettings(OpenglShader& program) const {
+    const NeonSettings& s = settings;
 
     float colors[kMaxColors * 4];
     for (int i = 0; i < kMaxColors; ++i) {
@@ -223,38 +264,57 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
         colors[i * 4 + 3] = static_cast<float>(c.alpha);
     }
     // Seeds 0..10000 become 0..1 for the shader's hash.
-    strokeProgram.setUniform4fv("strokeColors", colors, kMaxColors);
-    strokeProgram.setUniform1i("strokeCount", s.strokeCount);
-    strokeProgram.setUniform1i("colorCount", s.colorCount);
-    strokeProgram.setUniform1i("colorType", s.colorType);
-    strokeProgram.setUniform1i("visibleDirection", s.visibleDirection);
-    strokeProgram.setUniform1f("visibleSeed", static_cast<float>(s.visibleSeed / 10000.0));
-    strokeProgram.setUniform1f("visibleValue", static_cast<float>(s.visibleValue));
-    strokeProgram.setUniform1f("colorSeed", static_cast<float>(s.colorSeed / 10000.0));
-    strokeProgram.setUniform1f("edgeStartDist", static_cast<float>(s.edgeStartDist));
-    strokeProgram.setUniform1f("edgeEndDist", static_cast<float>(s.edgeEndDist));
-    strokeProgram.setUniform1f("edgeSize", static_cast<float>(s.edgeSize));
-    strokeProgram.setUniform1f("glowSize", static_cast<float>(s.glowSize));
-    strokeProgram.setUniform1f("glowAlpha", static_cast<float>(s.glowAlpha));
+    program.setUniform4fv("strokeColors", colors, kMaxColors);
+    program.setUniform1i("strokeCount", s.strokeCount);
+    program.setUniform1i("colorCount", s.colorCount);
+    program.setUniform1i("colorType", s.colorType);
+    program.setUniform1i("visibleDirection", s.visibleDirection);
+    program.setUniform1f("visibleSeed", static_cast<float>(s.visibleSeed / 10000.0));
+    program.setUniform1f("visibleValue", static_cast<float>(s.visibleValue));
+    program.setUniform1f("colorSeed", static_cast<float>(s.colorSeed / 10000.0));
+    program.setUniform1f("edgeStartDist", static_cast<float>(s.edgeStartDist));
+    program.setUniform1f("edgeEndDist", static_cast<float>(s.edgeEndDist));
+    program.setUniform1f("glowAlpha", static_cast<float>(s.glowAlpha));
     // Below one percent Glow Random is off.
-    strokeProgram.setUniform1f("glowRandom",
-                               s.glowRandom < 0.01 ? 0.0f : static_cast<float>(s.glowRandom));
-    strokeProgram.setUniform1f("glowSeed", static_cast<float>(s.glowSeed / 10000.0));
-    strokeProgram.setUniform1f("composite", static_cast<float>(s.composite));
-    strokeProgram.setUniform1i("straightforward", straightforward() ? 1 : 0);
-    strokeProgram.setUniform2f("viewSize", frameSize);
-    strokeProgram.setTexture("t0", GL_TEXTURE_2D, distanceField.resultTexture(), 0);
-    strokeProgram.setTexture("t1", GL_TEXTURE_2D, inputTexture, 1);
-    quad.draw(strokeProgram);
+    program.setUniform1f("glowRandom",
+                         s.glowRandom < 0.01 ? 0.0f : static_cast<float>(s.glowRandom));
+    program.setUniform1f("glowSeed", static_cast<float>(s.glowSeed / 10000.0));
+    program.setUniform1i("straightforward", straightforward() ? 1 : 0);
+}
+
+void NeonRenderer::ensureStrokeTable(std::int32_t strokes) {
+    // Stroke Count is 1 to 100; the table never shrinks.
+    const std::int32_t width = std::max({strokes, std::int32_t(100), strokeTableWidth});
+    if (strokeTable != 0 && width == strokeTableWidth) {
+        return;
+    }
+    if (strokeTable != 0) {
+        glDeleteTextures(1, &strokeTable);
+    }
+    glGenTextures(1, &strokeTable);
+    glBindTexture(GL_TEXTURE_2D, strokeTable);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), width, 2, 0, GL_RGBA, GL_FLOAT,
+                 nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    strokeTableWidth = width;
 }
 
 void NeonRenderer::release() {
     quad.release();
     distanceField.release();
-    if (const GLuint program = strokeProgram.programName()) {
-        glDeleteProgram(program);
+    for (OpenglShader* shader : {&strokeProgram, &strokeTableProgram}) {
+        if (const GLuint program = shader->programName()) {
+            glDeleteProgram(program);
+        }
+        shader->abandon();
     }
-    strokeProgram.abandon();
+    if (strokeTable != 0) {
+        glDeleteTextures(1, &strokeTable);
+        strokeTable = 0;
+        strokeTableWidth = 0;
+    }
     holdsGlObjects = false;
 }
 
@@ -262,6 +322,9 @@ void NeonRenderer::abandon() {
     quad.abandon();
     distanceField.abandon();
     strokeProgram.abandon();
+    strokeTableProgram.abandon();
+    strokeTable = 0;
+    strokeTableWidth = 0;
     holdsGlObjects = false;
 }
 

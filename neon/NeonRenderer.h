@@ -15,6 +15,8 @@
 
 #include <glbinding/gl33core/gl.h>
 
+#include <string>
+
 namespace Kelvane {
 namespace Neon {
 
@@ -29,6 +31,9 @@ bool readColor(PF_InData* in_data, int index, NeonColor* value);
 // The jump-flood level count for a reach of K map texels: the smallest n in 1..10 with
 // 2^n >= K, else 11.
 std::int32_t floodLevels(double edgeEndDist, double edgeSize, double glowSize, std::int32_t scale);
+
+// The stroke pass's fragment program text, its stroke settings included.
+std::string strokeFragmentSource();
 
 class NeonRenderer {
 public:
@@ -48,8 +53,16 @@ public:
     void abandon();
 
 private:
+    // The settings every stroke program reads (StrokeSettings.glsl).
+    void setStrokeSettings(OpenglShader& program) const;
+    // Makes the stroke table texture (in the frame's share group) unless it is large enough.
+    void ensureStrokeTable(std::int32_t strokes);
+
     FullScreenQuad quad;
     OpenglShader strokeProgram;
+    OpenglShader strokeTableProgram;
+    gl::GLuint strokeTable = 0;
+    std::int32_t strokeTableWidth = 0;
     DistanceFieldGenerator distanceField;
     NeonSettings settings;
     // Set by render, cleared by release and abandon: whether GL objects may exist.

@@ -1,36 +1,16 @@
-#version 330
 // Strokes, glow and composite in one pass over the distance map. Every distance is a fraction
 // of the End Distance and is compared with the map's encoded distance, so strokes are laid out
-// evenly in encoded distance.
+// evenly in encoded distance. Follows the stroke settings (StrokeSettings.glsl).
 in vec2 uv;
 out vec4 colourOut;
 
 uniform sampler2D t0; // distance map: red only
 uniform sampler2D t1; // input layer: alpha, red, green, blue
-uniform float edgeEndDist;
-uniform float edgeStartDist;
+uniform sampler2D strokeTable; // colour, then position and glow strength, of each stroke
 uniform float edgeSize;
 uniform float glowSize;
-uniform int visibleDirection; // 0 inner->outer, 1 outer->inner, 2 random
-uniform float visibleValue;
-uniform float visibleSeed;
-uniform float glowAlpha;
-uniform float glowRandom; // 0 means off
-uniform float glowSeed;
-uniform int strokeCount;
-uniform int colorCount;
-uniform int colorType; // 0 loop, 1 random, 2 gradient
-uniform float colorSeed;
-uniform vec4 strokeColors[8];
 uniform vec2 viewSize;
 uniform float composite; // 0 strokes alone, 1 over the input layer
-// 1 evaluates every stroke, every colour mode and the blend, as the passes are written; the
-// fast path must give the same bytes (checked by the tests).
-uniform int straightforward;
-
-float hash1(vec2 p) {
-    return fract(sin(dot(p, vec2(127.1, 311.7))) * 43758.5453);
-}
 
 vec4 swapChannel(vec4 c) {
     return vec4(c.g, c.b, c.a, c.r);
@@ -65,66 +45,9 @@ vec4 glow(float dist, float sDist, float sWidth, float gSize, float glowStrength
 }
 
 vec4 drawStroke(float dist, float sDist, float sWidth, float gSize, float onePix, vec4 color,
-                float sIdx) {
-    float glowStrength = glowAlpha;
-    // Glow Random dims the glow of the strokes whose hash falls below it; 0 turns it off
-    // (and would divide by zero).
-    if (glowRandom != 0.0) {
-        float ran = hash1(vec2(sIdx + 1.0, glowSeed));
-        if (ran < glowRandom) {
-            glowStrength = ran / glowRandom * glowAlpha;
-        }
-    }
+                float glowStrength) {
     return glow(dist, sDist, sWidth, gSize, glowStrength, color) +
            stroke(dist, sDist, sWidth, onePix, glowStrength, color);
-}
-
-vec4 loopColor(int i, int m) {
-    return strokeColors[i % m];
-}
-
-vec4 randomColor(float i, float n, int m) {
-    float v = hash1(vec2(i / n, colorSeed)) * float(m);
-    v = min(v, float(m) - 0.1);
-    return strokeColors[int(floor(v))];
-}
-
-// A single stroke takes colour 1 (i / (n - 1) would be 0 / 0).
-vec4 gradientColor(float i, float n, int m) {
-    float percent = n > 1.5 ? i / (n - 1.0) : 0.0;
-    float pos = percent * float(m - 1);
-    int low = int(floor(pos));
-    int high = min(int(ceil(pos)), m - 1);
-    return mix(strokeColors[low], strokeColors[high], fract(pos));
-}
-
-vec4 pickColor(int i, int n, int m) {
-    if (straightforward == 1) {
-        vec4 looped = loopColor(i, m);
-        vec4 random = randomColor(float(i), float(n), m);
-        vec4 gradient = gradientColor(float(i), float(n), m);
-        return colorType == 0 ? looped : (colorType == 1 ? random : gradient);
-    }
-    if (colorType == 0) {
-        return loopColor(i, m);
-    }
-    return colorType == 1 ? randomColor(float(i), float(n), m) : gradientColor(float(i), float(n), m);
-}
-
-// (position, visibility) of stroke i. A single stroke sits at startPos and shows whenever
-// visibleValue is above 0, whichever the direction.
-vec2 strokeInfo(float i, float n, float startPos) {
-    float percent = n > 1.5 ? i / (n - 1.0) : 0.0;
-    float pos = i < 0.5 ? startPos : startPos + (1.0 - startPos) * percent;
-    float percent0 = percent;
-    float percent1 = n > 1.5 ? 1.0 - percent : 0.0;
-    float candidate = visibleDirection == 0 ? percent0 : percent1;
-    if (visibleDirection == 2 || straightforward == 1) {
-        float percent2 = hash1(vec2(i + 2.0, visibleSeed)) >= visibleValue ? 1.0 : 0.0;
-        candidate = visibleDirection == 0 ? percent0 : (visibleDirection == 1 ? percent1 : percent2);
-    }
-    float alpha = (candidate <= visibleValue ? 1.0 : 0.0) * sign(visibleValue);
-    return vec2(pos, alpha);
 }
 
 // Source over previous, with min(1, backdrop + source) where they overlap. Both alphas 0
@@ -172,10 +95,15 @@ void main() {
     vec4 sum = vec4(0.0);
     ivec2 range = reachable(dist, n, startDist, strokeWidth, strokeGlow, onePix);
     for (int s = range.x; s <= range.y; ++s) {
-        vec2 info = strokeInfo(float(s), n, startDist);
-        vec4 color = pickColor(s, strokeCount, m);
-        color.a *= info.y;
-        sum += drawStroke(dist, info.x, strokeWidth, strokeGlow, onePix, color, float(s));
+        vec4 color = texelFetch(strokeTable, ivec2(s, 0), 0);
+        vec4 placed = texelFetch(strokeTable, ivec2(s, 1), 0);
+        if (straightforward == 1) {
+            vec2 info = strokeInfo(float(s), n, startDist);
+            color = pickColor(s, strokeCount, m);
+            color.a *= info.y;
+            placed = vec4(info.x, glowStrengthOf(float(s)), 0.0, 0.0);
+        }
+        sum += drawStroke(dist, placed.x, strokeWidth, strokeGlow, onePix, color, placed.y);
     }
 
     // The layer arrives with straight colour, while the stroke sum and the download work in

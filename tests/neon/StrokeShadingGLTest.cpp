@@ -23,6 +23,7 @@ using Kelvane::Neon::FullScreenQuad;
 using Kelvane::Neon::NeonRenderer;
 using Kelvane::Neon::OpenglShader;
 using Kelvane::Neon::RenderTarget;
+using Kelvane::Neon::strokeFragmentSource;
 using Kelvane::Neon::Vec2d;
 using strokeref::Uniforms;
 using strokeref::Vec4;
@@ -122,6 +123,8 @@ protected:
         program.setUniform1f("glowRandom", u.glowRandom);
         program.setUniform1f("glowSeed", u.glowSeed);
         program.setUniform1f("composite", u.composite);
+        // Each fragment works out its strokes' settings itself: no stroke table to read.
+        program.setUniform1i("straightforward", 1);
         program.setUniform2f("viewSize", float(width), 1.0f);
         program.setTexture("t0", GL_TEXTURE_2D, distanceMap, 0);
         program.setTexture("t1", GL_TEXTURE_2D, input, 1);
@@ -148,7 +151,7 @@ protected:
         }
     }
 
-    OpenglShader program{glsl::kCommonVertex, glsl::kStrokeFragment};
+    OpenglShader program{glsl::kCommonVertex, strokeFragmentSource()};
     FullScreenQuad quad;
 };
 
