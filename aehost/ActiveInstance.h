@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <iterator>
 #include <mutex>
 #include <vector>
 
@@ -11,6 +12,19 @@ namespace aehost {
 
 template <typename T> class ActiveInstance {
 public:
+    // Makes `instance` the active one until the scope ends, whatever was made after it, for a
+    // process that serves several hosts in turn; the caller runs one such scope at a time.
+    class Scope {
+    public:
+        explicit Scope(T* instance) : instance_(instance) { push(instance); }
+        ~Scope() { popLast(instance_); }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+    private:
+        T* instance_;
+    };
+
     static void push(T* instance) {
         std::lock_guard<std::mutex> lock(mutex());
         stack().push_back(instance);
@@ -26,6 +40,15 @@ public:
     }
 
 private:
+    // Only the entry a scope pushed: the instance stays where it was made.
+    static void popLast(T* instance) {
+        std::lock_guard<std::mutex> lock(mutex());
+        auto& s = stack();
+        const auto last = std::find(s.rbegin(), s.rend(), instance);
+        if (last != s.rend()) {
+            s.erase(std::next(last).base());
+        }
+    }
     static std::vector<T*>& stack() {
         static std::vector<T*> instances;
         return instances;

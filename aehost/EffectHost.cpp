@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 namespace aehost {
 namespace {
@@ -86,8 +87,15 @@ PF_Err EffectHost::paramsSetup() {
     return err;
 }
 
+void EffectHost::settleStreams() {
+    if (in_.time_scale != 0) {
+        streams_.moveTo({in_.current_time, in_.time_scale});
+    }
+}
+
 PF_Err EffectHost::userChangedParam(PF_ParamIndex index) {
     PF_UserChangedParamExtra extra{index};
+    settleStreams();
     return send(PF_Cmd_USER_CHANGED_PARAM, streams_.params(), nullptr, &extra);
 }
 
@@ -95,11 +103,24 @@ PF_Err EffectHost::render(PF_EffectWorld* input, PF_EffectWorld* output) {
     if (streams_.size() == 0) {
         streams_.reset(declared_);
     }
+    settleStreams();
     streams_.at(0).u.ld = *input;
     return send(PF_Cmd_RENDER, streams_.params(), output);
 }
 
+PF_Err EffectHost::render(PF_EffectWorld* input, PF_EffectWorld* output, const FrameTime& frame) {
+    if (frame.step < 1 || frame.scale < 1) {
+        throw std::invalid_argument("a frame needs a time step and a time scale of 1 or more");
+    }
+    in_.current_time = frame.time;
+    in_.time_step = frame.step;
+    in_.local_time_step = frame.step;
+    in_.time_scale = frame.scale;
+    return render(input, output);
+}
+
 PF_Err EffectHost::updateParamsUI() {
+    settleStreams();
     return send(PF_Cmd_UPDATE_PARAMS_UI, streams_.params());
 }
 
@@ -132,11 +153,11 @@ PF_Err EffectHost::registerUi(PF_ProgPtr ref, PF_CustomUIInfo* info) {
     return PF_Err_NONE;
 }
 
-PF_Err EffectHost::checkoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long /*what_time*/,
-                                 A_long /*time_step*/, A_u_long /*time_scale*/,
-                                 PF_ParamDef* param) {
+PF_Err EffectHost::checkoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long what_time,
+                                 A_long /*time_step*/, A_u_long time_scale, PF_ParamDef* param) {
     EffectHost* host = hostOf(ref);
-    if (host == nullptr || param == nullptr) {
+    // Without a scale the time means nothing.
+    if (host == nullptr || param == nullptr || time_scale == 0) {
         return PF_Err_BAD_CALLBACK_PARAM;
     }
     host->checkouts_.push_back(index);
@@ -145,7 +166,7 @@ PF_Err EffectHost::checkoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long /*w
         std::find(failed.begin(), failed.end(), index) != failed.end()) {
         return PF_Err_INVALID_INDEX;
     }
-    *param = host->streams_.at(index);
+    *param = host->streams_.valueAt(index, {what_time, time_scale});
     ++host->checkedOut_;
     return PF_Err_NONE;
 }

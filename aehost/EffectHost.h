@@ -4,6 +4,7 @@
 // process (its callbacks are plain C functions).
 #pragma once
 
+#include "ActiveInstance.h"
 #include "EffectModule.h"
 #include "DeclaredParam.h"
 #include "HandlePool.h"
@@ -18,6 +19,14 @@
 
 namespace aehost {
 
+// A frame's place on the host's clock: it starts at time / scale seconds and lasts
+// step / scale seconds (24 frames a second: step 1, scale 24; 29.97: step 1001, scale 30000).
+struct FrameTime {
+    A_long time = 0;
+    A_long step = 1;
+    A_u_long scale = 30;
+};
+
 class EffectHost {
 public:
     explicit EffectHost(const EffectModule& module);
@@ -26,6 +35,22 @@ public:
     ~EffectHost();
     EffectHost(const EffectHost&) = delete;
     EffectHost& operator=(const EffectHost&) = delete;
+
+    // Makes this host and the parts its callbacks find (suites, handles, parameter streams)
+    // the active ones while it lives, whatever hosts were made after it: for a process that
+    // serves several effect instances in turn, one at a time.
+    class Activation {
+    public:
+        explicit Activation(EffectHost& host)
+            : host_(&host), suites_(&host.suites_), handles_(&host.handles_),
+              streams_(&host.streams_) {}
+
+    private:
+        ActiveInstance<EffectHost>::Scope host_;
+        ActiveInstance<SuiteHost>::Scope suites_;
+        ActiveInstance<HandlePool>::Scope handles_;
+        ActiveInstance<ParamStreams>::Scope streams_;
+    };
 
     PF_Err send(PF_Cmd cmd, PF_ParamDef* params[] = nullptr, PF_LayerDef* output = nullptr,
                 void* extra = nullptr);
@@ -37,8 +62,12 @@ public:
     // The two visibility commands, with the streams' current values as params.
     PF_Err userChangedParam(PF_ParamIndex index);
     PF_Err updateParamsUI();
-    // Renders `input` into `output` with the streams' current values (after paramsSetup).
+    // Renders `input` into `output` with the streams' values at the host's current time (after
+    // paramsSetup).
     PF_Err render(PF_EffectWorld* input, PF_EffectWorld* output);
+    // The same for the frame at `frame`, which becomes the host's current time. Throws
+    // std::invalid_argument for a step or scale below 1.
+    PF_Err render(PF_EffectWorld* input, PF_EffectWorld* output, const FrameTime& frame);
 
     PF_InData& inData() { return in_; }
     PF_OutData& outData() { return out_; }
@@ -53,7 +82,8 @@ public:
     void failAddParamAt(int index, PF_Err err) { failAt_ = index, failErr_ = err; }
     const std::optional<PF_CustomUIInfo>& registeredUI() const { return registeredUI_; }
 
-    // checkout_param hands out the streams' current values; it fails for `index` from now on.
+    // checkout_param hands out the streams' values at the asked time (a time scale of 0 is
+    // refused); it fails for `index` from now on.
     void failCheckout(PF_ParamIndex index) { failedCheckouts_.push_back(index); }
     // Parameters checked out and not yet checked in.
     int checkedOut() const { return checkedOut_; }
@@ -67,6 +97,8 @@ public:
 
 private:
     void init();
+    // Brings animated streams in the params array to the current time.
+    void settleStreams();
     static PF_Err addParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDefPtr def);
     static PF_Err registerUi(PF_ProgPtr ref, PF_CustomUIInfo* info);
     static PF_Err checkoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long what_time,

@@ -1,7 +1,7 @@
 // The host's side of an effect's parameters: their current values (the params array handed to
-// commands, index 0 being the input layer), each parameter stream's dynamic flags, and the
-// AEGP and Param Utils suites through which the effect reaches them. Records what the effect
-// does with them, so tests can check it call by call.
+// commands, index 0 being the input layer), the keyframes of animated streams, each parameter
+// stream's dynamic flags, and the AEGP and Param Utils suites through which the effect reaches
+// them. Records what the effect does with them, so tests can check it call by call.
 #pragma once
 
 #include "DeclaredParam.h"
@@ -14,6 +14,16 @@
 #include <vector>
 
 namespace aehost {
+
+// Orders two host times (value / scale seconds, scale above 0) exactly: below, at or above 0.
+int compareTimes(const A_Time& a, const A_Time& b);
+
+// One key of an animated stream: at `time`, the stream holds `value` (its definition with the
+// value of the stream's kind set).
+struct Keyframe {
+    A_Time time;
+    PF_ParamDef value;
+};
 
 struct FlagWrite {
     PF_ParamIndex index;
@@ -30,11 +40,29 @@ public:
     ParamStreams(const ParamStreams&) = delete;
     ParamStreams& operator=(const ParamStreams&) = delete;
 
-    // Values start at the declared defaults; every stream flag starts clear.
+    // Values start at the declared defaults, without keyframes; every stream flag starts clear.
     void reset(const std::vector<DeclaredParam>& declared);
+    // The params array handed to commands: static values, and animated streams at the time of
+    // the last moveTo.
     PF_ParamDef** params() { return pointers_.data(); }
     PF_ParamDef& at(PF_ParamIndex index) { return values_.at(std::size_t(index)); }
+    const PF_ParamDef& at(PF_ParamIndex index) const { return values_.at(std::size_t(index)); }
     std::size_t size() const { return values_.size(); }
+
+    // Animates stream `index` (keys in any order; none makes it static again). Throws
+    // std::invalid_argument, changing nothing, for a stream that cannot vary in time (flagged
+    // so, or holding no value), a time before 0 or with scale 0, two keys at the same time, or
+    // a value of another kind than the stream's.
+    void setKeyframes(PF_ParamIndex index, std::vector<Keyframe> keys);
+    // In time order.
+    const std::vector<Keyframe>& keyframes(PF_ParamIndex index) const;
+    // The stream at `time`: between two keys linear for sliders, angles and colours (each
+    // channel), rounded to the stream's own steps (integers, 1/65536, channel levels); holding
+    // the earlier key for popups, checkboxes and streams that cannot interpolate; holding the
+    // first key before it and the last after it. A static stream gives its value at any time.
+    PF_ParamDef valueAt(PF_ParamIndex index, const A_Time& time) const;
+    // Puts every animated stream's value at `time` into the params array.
+    void moveTo(const A_Time& time);
 
     AEGP_DynStreamFlags flags(PF_ParamIndex index) const;
     bool hidden(PF_ParamIndex index) const { return flags(index) & AEGP_DynStreamFlag_HIDDEN; }
@@ -67,6 +95,7 @@ private:
 
     std::vector<PF_ParamDef> values_;
     std::vector<PF_ParamDef*> pointers_;
+    std::map<PF_ParamIndex, std::vector<Keyframe>> keyframes_;
     std::map<PF_ParamIndex, AEGP_DynStreamFlags> flags_;
     std::vector<PF_ParamIndex> unreadable_;
     std::vector<FlagWrite> flagWrites_;

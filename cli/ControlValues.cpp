@@ -101,62 +101,78 @@ std::optional<PF_Pixel> hexColor(const std::string& text) {
     return PF_Pixel{255, A_u_char(channels[0]), A_u_char(channels[1]), A_u_char(channels[2])};
 }
 
-void applyControl(const std::string& assignment, const std::vector<aehost::DeclaredParam>& declared,
-                  aehost::ParamStreams& streams) {
+std::pair<std::string, std::string> splitAssignment(const std::string& assignment) {
     const auto equals = assignment.find('=');
     if (equals == std::string::npos) {
         throw ControlError("expected NAME=VALUE, not \"" + assignment + "\"");
     }
-    const std::string name = trim(assignment.substr(0, equals));
-    const std::string value = trim(assignment.substr(equals + 1));
+    return {trim(assignment.substr(0, equals)), trim(assignment.substr(equals + 1))};
+}
 
+PF_ParamIndex findControl(const std::string& name,
+                          const std::vector<aehost::DeclaredParam>& declared) {
     for (std::size_t i = 0; i < declared.size(); ++i) {
         const PF_ParamDef& def = declared[i].def;
-        if (lower(def.name) != lower(name) || def.param_type == PF_Param_GROUP_START ||
-            def.param_type == PF_Param_GROUP_END || def.param_type == PF_Param_NO_DATA) {
-            continue;
-        }
-        PF_ParamDef& target = streams.at(PF_ParamIndex(i + 1));
-        bool percent = false;
-        switch (def.param_type) {
-        case PF_Param_SLIDER: {
-            const double number = parseNumber(name, value, &percent);
-            if (percent || number != std::floor(number)) {
-                throw ControlError("\"" + name + "\" takes a whole number, not \"" + value + "\"");
-            }
-            checkRange(name, number, value, def.u.sd.valid_min, def.u.sd.valid_max, "");
-            target.u.sd.value = static_cast<PF_ParamValue>(number);
-            return;
-        }
-        case PF_Param_FIX_SLIDER: {
-            const double number = parseNumber(name, value, &percent);
-            const char* unit = (def.u.fd.display_flags & PF_ValueDisplayFlag_PERCENT) ? "%" : "";
-            checkRange(name, number, value, def.u.fd.valid_min / 65536.0,
-                       def.u.fd.valid_max / 65536.0, unit);
-            target.u.fd.value = static_cast<PF_Fixed>(std::lround(number * 65536.0));
-            return;
-        }
-        case PF_Param_POPUP: {
-            std::istringstream choices(declared[i].choices);
-            std::string choice;
-            std::string known;
-            for (int position = 1; std::getline(choices, choice, '|'); ++position) {
-                if (lower(choice) == lower(value) || value == std::to_string(position)) {
-                    target.u.pd.value = position;
-                    return;
-                }
-                known += (known.empty() ? "" : ", ") + choice;
-            }
-            throw ControlError("\"" + name + "\" is one of " + known + ", not \"" + value + "\"");
-        }
-        case PF_Param_COLOR:
-            target.u.cd.value = parseColor(name, value);
-            return;
-        default:
-            break;
+        if (lower(def.name) == lower(name) && def.param_type != PF_Param_GROUP_START &&
+            def.param_type != PF_Param_GROUP_END) {
+            return PF_ParamIndex(i + 1);
         }
     }
     throw ControlError("no control is named \"" + name + "\" (see `zarvo-neon params`)");
+}
+
+void parseValue(PF_ParamIndex index, const std::string& value,
+                const std::vector<aehost::DeclaredParam>& declared, PF_ParamDef& target) {
+    const aehost::DeclaredParam& param = declared.at(std::size_t(index - 1));
+    const PF_ParamDef& def = param.def;
+    const std::string name = def.name;
+    bool percent = false;
+    switch (def.param_type) {
+    case PF_Param_SLIDER: {
+        const double number = parseNumber(name, value, &percent);
+        if (percent || number != std::floor(number)) {
+            throw ControlError("\"" + name + "\" takes a whole number, not \"" + value + "\"");
+        }
+        checkRange(name, number, value, def.u.sd.valid_min, def.u.sd.valid_max, "");
+        target.u.sd.value = static_cast<PF_ParamValue>(number);
+        return;
+    }
+    case PF_Param_FIX_SLIDER: {
+        const double number = parseNumber(name, value, &percent);
+        const char* unit = (def.u.fd.display_flags & PF_ValueDisplayFlag_PERCENT) ? "%" : "";
+        checkRange(name, number, value, def.u.fd.valid_min / 65536.0, def.u.fd.valid_max / 65536.0,
+                   unit);
+        target.u.fd.value = static_cast<PF_Fixed>(std::lround(number * 65536.0));
+        return;
+    }
+    case PF_Param_POPUP: {
+        std::istringstream choices(param.choices);
+        std::string choice;
+        std::string known;
+        for (int position = 1; std::getline(choices, choice, '|'); ++position) {
+            if (lower(choice) == lower(value) || value == std::to_string(position)) {
+                target.u.pd.value = position;
+                return;
+            }
+            known += (known.empty() ? "" : ", ") + choice;
+        }
+        throw ControlError("\"" + name + "\" is one of " + known + ", not \"" + value + "\"");
+    }
+    case PF_Param_COLOR:
+        target.u.cd.value = parseColor(name, value);
+        return;
+    default:
+        throw ControlError("\"" + name + "\" holds no value to set");
+    }
+}
+
+PF_ParamIndex applyControl(const std::string& assignment,
+                           const std::vector<aehost::DeclaredParam>& declared,
+                           aehost::ParamStreams& streams) {
+    const auto [name, value] = splitAssignment(assignment);
+    const PF_ParamIndex index = findControl(name, declared);
+    parseValue(index, value, declared, streams.at(index));
+    return index;
 }
 
 } // namespace zarvo

@@ -82,6 +82,56 @@ std::string describe(const aehost::DeclaredParam& p) {
     return out.str();
 }
 
+// The value as the panel shows it; empty for parameters without one.
+std::string valueText(const aehost::DeclaredParam& p, const PF_ParamDef& value) {
+    switch (p.def.param_type) {
+    case PF_Param_SLIDER:
+        return std::to_string(value.u.sd.value);
+    case PF_Param_FIX_SLIDER:
+        return fixedText(value.u.fd.value) +
+               ((p.def.u.fd.display_flags & PF_ValueDisplayFlag_PERCENT) ? "%" : "");
+    case PF_Param_POPUP: {
+        const auto names = splitChoices(p.choices);
+        const int position = value.u.pd.value;
+        return position >= 1 && position <= int(names.size()) ? names[position - 1]
+                                                              : std::to_string(position);
+    }
+    case PF_Param_COLOR:
+        return colorText(value.u.cd.value);
+    default:
+        return "";
+    }
+}
+
+std::string listing(const std::vector<aehost::DeclaredParam>& params,
+                    const aehost::ParamStreams* streams) {
+    std::ostringstream out;
+    int depth = 0;
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        const aehost::DeclaredParam& p = params[i];
+        if (p.def.param_type == PF_Param_GROUP_END) {
+            depth = depth > 0 ? depth - 1 : 0;
+            continue;
+        }
+        const PF_ParamIndex index = PF_ParamIndex(i + 1);
+        const bool shown = streams == nullptr || !streams->hidden(index);
+        if (shown) {
+            const std::string indent(2 * depth, ' ');
+            std::string name = indent + p.def.name;
+            if (name.size() < 28) {
+                name.resize(28, ' ');
+            }
+            out << name << "  " << describe(p);
+            const std::string value = streams ? valueText(p, streams->at(index)) : "";
+            out << (value.empty() ? "" : ", value " + value) << "\n";
+        }
+        if (p.def.param_type == PF_Param_GROUP_START) {
+            ++depth;
+        }
+    }
+    return out.str();
+}
+
 } // namespace
 
 std::string aboutText(const std::string& message) {
@@ -98,24 +148,12 @@ std::string aboutText(const std::string& message) {
 }
 
 std::string paramListing(const std::vector<aehost::DeclaredParam>& params) {
-    std::ostringstream out;
-    int depth = 0;
-    for (const auto& p : params) {
-        if (p.def.param_type == PF_Param_GROUP_END) {
-            depth = depth > 0 ? depth - 1 : 0;
-            continue;
-        }
-        const std::string indent(2 * depth, ' ');
-        std::string name = indent + p.def.name;
-        if (name.size() < 28) {
-            name.resize(28, ' ');
-        }
-        out << name << "  " << describe(p) << "\n";
-        if (p.def.param_type == PF_Param_GROUP_START) {
-            ++depth;
-        }
-    }
-    return out.str();
+    return listing(params, nullptr);
+}
+
+std::string panelListing(const std::vector<aehost::DeclaredParam>& params,
+                         const aehost::ParamStreams& streams) {
+    return listing(params, &streams);
 }
 
 } // namespace zarvo

@@ -15,4 +15,9 @@ std::string aboutText(const std::string& message);
 // One line per control, in order, indented under its group.
 std::string paramListing(const std::vector<aehost::DeclaredParam>& params);
 
+// The controls as the Effect Controls panel shows them with the values in `streams`: as
+// paramListing, each control with its value, and the controls the effect hid left out.
+std::string panelListing(const std::vector<aehost::DeclaredParam>& params,
+                         const aehost::ParamStreams& streams);
+
 } // namespace zarvo

@@ -3,15 +3,13 @@
 #include "ControlValues.h"
 #include "EffectHost.h"
 #include "HeaderCommand.h"
-#include "ImageFiles.h"
 #include "ParamListing.h"
-#include "Sample.h"
+#include "RenderCommand.h"
 
 #include <CLI/CLI.hpp>
 
 #include <iostream>
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -32,95 +30,74 @@ int runAbout(const std::string& modulePath) {
     return 0;
 }
 
-int runParams(const std::string& modulePath) {
+// Every control; with `controls` set, the panel as it then looks, hidden controls left out.
+int runParams(const std::string& modulePath, const std::vector<std::string>& controls) {
     auto module = loadModule(modulePath);
     aehost::EffectHost host(*module);
-    const PF_Err err = host.send(PF_Cmd_PARAMS_SETUP);
+    PF_Err err = host.paramsSetup();
     if (err != PF_Err_NONE) {
         std::cerr << "zarvo-neon: parameter set-up failed with error " << err << "\n";
         return 1;
     }
-    std::cout << module->name() << " (" << module->category() << ")\n"
-              << zarvo::paramListing(host.declared());
-    return 0;
-}
-
-struct RenderOptions {
-    std::string input;
-    bool sample = false;
-    std::string output;
-    std::vector<std::string> controls;
-    int downsample = 1;
-    int threads = 0;
-};
-
-// Renders the frame again on `threads` new threads, one after another, as a host's render
-// threads do (each gets an OpenGL context of its own); every frame must equal `expected`.
-PF_Err renderOnThreads(aehost::EffectHost& host, aehost::World& input, int threads,
-                       const aehost::RgbaImage& expected) {
-    for (int i = 0; i < threads; ++i) {
-        aehost::World output(expected.width, expected.height);
-        PF_Err err = PF_Err_NONE;
-        std::thread([&] { err = host.render(input.world(), output.world()); }).join();
-        if (err != PF_Err_NONE) {
-            return err;
-        }
-        if (output.toRgba().pixels != expected.pixels) {
-            std::cerr << "zarvo-neon: the frame rendered on extra thread " << i + 1
-                      << " differs from the first\n";
-            return PF_Err_INTERNAL_STRUCT_DAMAGED;
-        }
+    std::cout << module->name() << " (" << module->category() << ")\n";
+    if (controls.empty()) {
+        std::cout << zarvo::paramListing(host.declared());
+        return 0;
     }
-    return PF_Err_NONE;
-}
-
-int runRender(const std::string& modulePath, const RenderOptions& options) {
-    if (options.sample == !options.input.empty()) {
-        std::cerr << "zarvo-neon render: give either --sample or --input FILE\n";
-        return 2;
-    }
-    const aehost::RgbaImage layer =
-        options.sample ? zarvo::sampleLayer() : zarvo::readImage(options.input);
-
-    auto module = loadModule(modulePath);
-    aehost::EffectHost host(*module);
-    PF_Err err = host.send(PF_Cmd_GLOBAL_SETUP);
-    if (err != PF_Err_NONE) {
-        std::cerr << "zarvo-neon: the effect could not start: " << host.outData().return_msg
-                  << " (error " << err << ")\n";
-        return 1;
-    }
-    err = host.paramsSetup();
-    if (err != PF_Err_NONE) {
-        std::cerr << "zarvo-neon: parameter set-up failed with error " << err << "\n";
-        return 1;
-    }
-    for (const std::string& assignment : options.controls) {
+    for (const std::string& assignment : controls) {
         zarvo::applyControl(assignment, host.declared(), host.streams());
     }
-    host.inData().downsample_x = {1, A_u_long(options.downsample)};
-    host.inData().downsample_y = {1, A_u_long(options.downsample)};
-
-    aehost::World input(layer.width, layer.height);
-    input.fromRgba(layer);
-    aehost::World output(layer.width, layer.height);
-    host.outData().return_msg[0] = '\0';
-    err = host.render(input.world(), output.world());
-    const aehost::RgbaImage frame = output.toRgba();
-    if (err == PF_Err_NONE) {
-        err = renderOnThreads(host, input, options.threads, frame);
-    }
-    host.send(PF_Cmd_GLOBAL_SETDOWN);
+    err = host.updateParamsUI();
     if (err != PF_Err_NONE) {
-        std::cerr << "zarvo-neon: rendering failed (error " << err << ")";
-        if (host.outData().return_msg[0] != '\0') {
-            std::cerr << ": " << host.outData().return_msg;
-        }
-        std::cerr << "\n";
+        std::cerr << "zarvo-neon: the effect could not update its controls (error " << err << ")\n";
         return 1;
     }
-    zarvo::writeImage(options.output, frame);
+    std::cout << zarvo::panelListing(host.declared(), host.streams());
     return 0;
+}
+
+void addRenderOptions(CLI::App* render, zarvo::RenderOptions& options) {
+    render->add_flag("--sample", options.sample,
+                     "Use the built-in sample layer (white shapes on transparency)");
+    render->add_option("-i,--input", options.input,
+                       "Layer image, or an image sequence named with %04d or ####; its alpha is "
+                       "the edge the neon follows. A still is used for every frame");
+    render
+        ->add_option("-o,--output", options.output,
+                     "Image file to write (PNG, TIFF, PAM, ...); for several frames a name with "
+                     "%04d or ####, which is the frame number")
+        ->required();
+    render->add_option("--set", options.controls,
+                       "Set a control, NAME=VALUE as `params` lists it, e.g. \"Stroke Count=5\", "
+                       "\"Neon Type=Inner Neon\", \"Color 1=#FF00AA\", \"Glow Opacity=45\"");
+    render->add_option("--key", options.keys,
+                       "Keyframes of one control, \"NAME=VALUE@TIME,VALUE@TIME,...\": TIME is a "
+                       "frame number, or seconds with an s suffix, e.g. \"Visibility=0@1,100@24\" "
+                       "or \"Color 1=#FF0000@0s,#0000FF@1.5s\"; sliders and colours change "
+                       "linearly between keys, popups hold. Repeatable, one per control");
+    render->add_option_function<std::string>(
+        "--frames", [&options](const std::string& range) { options.frames = range; },
+        "Frames to render, A-B with both ends included (default: the input sequence's frames, "
+        "or one frame at time 0)");
+    render->add_option("--fps", options.fps,
+                       "Frames per second, a number or a fraction such as 30000/1001 "
+                       "(default 24)");
+    render
+        ->add_option("--downsample", options.downsample,
+                     "Render as a host does at 1/N resolution: the layer is scaled down by N "
+                     "with an area filter and the output is 1/N size (rounded up)")
+        ->check(CLI::Range(1, 16));
+    render->add_option("--extend", options.extend,
+                       "Grow the canvas by a transparent border of PIXELS (layer pixels) on "
+                       "every side, or by the neon's own reach with auto, so strokes and glow "
+                       "are not cut at the frame's edge (default: the layer's own size)");
+    render
+        ->add_option("--threads", options.threads,
+                     "Also render each frame on this many extra threads, one after another, as "
+                     "a host's render threads do; every frame must equal the first")
+        ->check(CLI::Range(0, 64));
+    render->add_flag("-q,--quiet", options.quiet,
+                     "No progress bar (it is shown on a terminal while a sequence renders)");
 }
 
 } // namespace
@@ -140,7 +117,8 @@ int main(int argc, char** argv) {
     auto* params =
         app.add_subcommand("params", "List the effect's controls as the host shows them");
     auto* render = app.add_subcommand(
-        "render", "Render the effect over an image (or the built-in sample) into an image file");
+        "render", "Render the effect over an image, an image sequence or the built-in sample "
+                  "into image files");
     addModuleOption(about);
     addModuleOption(params);
     auto* header = app.add_subcommand(
@@ -155,29 +133,13 @@ int main(int argc, char** argv) {
     header->add_option("--background", headerOptions.background,
                        "The panel's background colour, #RRGGBB (default #202020)");
 
-    RenderOptions renderOptions;
-    render->add_flag("--sample", renderOptions.sample,
-                     "Use the built-in sample layer (white shapes on transparency)");
-    render
-        ->add_option("-i,--input", renderOptions.input,
-                     "Layer image; its alpha is the edge the neon follows")
-        ->check(CLI::ExistingFile);
-    render
-        ->add_option("-o,--output", renderOptions.output,
-                     "Image file to write (PNG, TIFF, PAM, ...)")
-        ->required();
-    render->add_option("--set", renderOptions.controls,
-                       "Set a control, NAME=VALUE as `params` lists it, e.g. \"Stroke Count=5\", "
-                       "\"Neon Type=Inner Neon\", \"Color 1=#FF00AA\", \"Glow Opacity=45\"");
-    render
-        ->add_option("--downsample", renderOptions.downsample,
-                     "Host downsampling: distances are divided by this factor")
-        ->check(CLI::Range(1, 16));
-    render
-        ->add_option("--threads", renderOptions.threads,
-                     "Also render the frame on this many extra threads, one after another, as a "
-                     "host's render threads do; every frame must equal the first")
-        ->check(CLI::Range(0, 64));
+    std::vector<std::string> paramsControls;
+    params->add_option("--set", paramsControls,
+                       "Set a control, NAME=VALUE, and list the controls as the panel then shows "
+                       "them, with their values and without the controls it hides");
+
+    zarvo::RenderOptions renderOptions;
+    addRenderOptions(render, renderOptions);
 
     CLI11_PARSE(app, argc, argv);
     try {
@@ -185,10 +147,10 @@ int main(int argc, char** argv) {
             return runAbout(modulePath);
         }
         if (params->parsed()) {
-            return runParams(modulePath);
+            return runParams(modulePath, paramsControls);
         }
         if (render->parsed()) {
-            return runRender(modulePath, renderOptions);
+            return zarvo::runRender(modulePath, renderOptions);
         }
         if (header->parsed()) {
             return zarvo::runHeader(modulePath, headerOptions);

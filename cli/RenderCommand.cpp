@@ -1,0 +1,190 @@
+#include "RenderCommand.h"
+
+#include "ControlValues.h"
+#include "EffectHost.h"
+#include "Extend.h"
+#include "FrameRate.h"
+#include "FrameSequence.h"
+#include "ImageFiles.h"
+#include "Keyframes.h"
+#include "Progress.h"
+#include "Resample.h"
+#include "Sample.h"
+#include "Terminal.h"
+#include "UsageError.h"
+
+#include <iostream>
+#include <memory>
+#include <thread>
+
+namespace zarvo {
+namespace {
+
+// Global set-up and set-down of the module around a run, whichever way the run ends.
+class EffectSession {
+public:
+    explicit EffectSession(const std::string& modulePath)
+        : module_(modulePath.empty() ? aehost::EffectModule::besideProgram() : modulePath),
+          host_(module_) {}
+    ~EffectSession() {
+        if (started_) {
+            host_.send(PF_Cmd_GLOBAL_SETDOWN);
+        }
+    }
+    EffectSession(const EffectSession&) = delete;
+    EffectSession& operator=(const EffectSession&) = delete;
+
+    // Global and parameter set-up; false after telling the user why.
+    bool start() {
+        PF_Err err = host_.send(PF_Cmd_GLOBAL_SETUP);
+        if (err != PF_Err_NONE) {
+            std::cerr << "zarvo-neon: the effect could not start: " << host_.outData().return_msg
+                      << " (error " << err << ")\n";
+            return false;
+        }
+        started_ = true;
+        err = host_.paramsSetup();
+        if (err != PF_Err_NONE) {
+            std::cerr << "zarvo-neon: parameter set-up failed with error " << err << "\n";
+            return false;
+        }
+        return true;
+    }
+    aehost::EffectHost& host() { return host_; }
+
+private:
+    aehost::EffectModule module_;
+    aehost::EffectHost host_;
+    bool started_ = false;
+};
+
+std::string renderFailure(aehost::EffectHost& host, PF_Err err) {
+    std::string message = "rendering failed (error " + std::to_string(err) + ")";
+    if (host.outData().return_msg[0] != '\0') {
+        message += std::string(": ") + host.outData().return_msg;
+    }
+    return message;
+}
+
+// Renders `layer` at `time`, then again on `threads` new threads, one after another, as a
+// host's render threads do (each gets an OpenGL context of its own): every frame must equal
+// the first. Throws std::runtime_error saying why a frame failed.
+aehost::RgbaImage renderFrame(aehost::EffectHost& host, const aehost::RgbaImage& layer,
+                              const aehost::FrameTime& time, int threads) {
+    aehost::World input(layer.width, layer.height);
+    input.fromRgba(layer);
+    aehost::World output(layer.width, layer.height);
+    host.outData().return_msg[0] = '\0';
+    const PF_Err err = host.render(input.world(), output.world(), time);
+    if (err != PF_Err_NONE) {
+        throw std::runtime_error(renderFailure(host, err));
+    }
+    aehost::RgbaImage frame = output.toRgba();
+    for (int i = 0; i < threads; ++i) {
+        aehost::World again(layer.width, layer.height);
+        PF_Err threadErr = PF_Err_NONE;
+        std::thread([&] { threadErr = host.render(input.world(), again.world()); }).join();
+        if (threadErr != PF_Err_NONE) {
+            throw std::runtime_error(renderFailure(host, threadErr));
+        }
+        if (again.toRgba().pixels != frame.pixels) {
+            throw std::runtime_error("the frame rendered on extra thread " + std::to_string(i + 1) +
+                                     " differs from the first");
+        }
+    }
+    return frame;
+}
+
+// The frames to render: as given, else the input sequence's frames on disk, else one still.
+FrameRange chooseFrames(const RenderOptions& options, const FramePattern& in,
+                        const FramePattern& out) {
+    FrameRange range;
+    if (options.frames) {
+        range = parseFrameRange(*options.frames);
+    } else if (in.isSequence()) {
+        range = framesOnDisk(in);
+    } else if (out.isSequence()) {
+        throw UsageError("--frames A-B is needed: " + out.text() +
+                         " names a sequence and the input is a still");
+    }
+    if (!out.isSequence() && range.count() > 1) {
+        const std::string why = " needs a frame-number pattern (%04d or ####) to hold " +
+                                std::to_string(range.count()) + " frames";
+        throw UsageError("the output " + out.text() + why);
+    }
+    if (in.isSequence()) {
+        requireFrames(in, range);
+    }
+    return range;
+}
+
+int renderFrames(const std::string& modulePath, const RenderOptions& options) {
+    // Everything the user gave is checked before the first frame is written.
+    const FramePattern in(options.sample ? std::string() : options.input);
+    const FramePattern out(options.output);
+    const FrameRate rate = parseFrameRate(options.fps);
+    const Extension extension =
+        options.extend.empty() ? Extension{} : parseExtension(options.extend);
+    const FrameRange range = chooseFrames(options, in, out);
+    frameTime(rate, range.last); // throws for a range that runs off the host's clock
+    // A still layer is read once and used for every frame.
+    const aehost::RgbaImage still = options.sample    ? sampleLayer()
+                                    : in.isSequence() ? aehost::RgbaImage{}
+                                                      : readImage(options.input);
+
+    EffectSession session(modulePath);
+    if (!session.start()) {
+        return 1;
+    }
+    aehost::EffectHost& host = session.host();
+    std::vector<PF_ParamIndex> setControls;
+    for (const std::string& assignment : options.controls) {
+        setControls.push_back(applyControl(assignment, host.declared(), host.streams()));
+    }
+    applyKeys(options.keys, setControls, host.declared(), host.streams(), rate);
+    host.inData().downsample_x = {1, A_u_long(options.downsample)};
+    host.inData().downsample_y = {1, A_u_long(options.downsample)};
+    const int border =
+        borderPixels(extension, host.streams(), host.declared(), range, rate, options.downsample);
+
+    const bool sequence = out.isSequence();
+    Progress progress(std::cerr, range.count(),
+                      sequence && !options.quiet && standardErrorIsTerminal());
+    for (int frame = range.first; frame <= range.last; ++frame) {
+        try {
+            const aehost::RgbaImage layer =
+                extendCanvas(downsample(in.isSequence() ? readImage(in.nameOf(frame)) : still,
+                                        options.downsample),
+                             border);
+            writeImage(out.nameOf(frame),
+                       renderFrame(host, layer, frameTime(rate, frame), options.threads));
+        } catch (const std::exception& e) {
+            progress.finish();
+            std::cerr << "zarvo-neon: "
+                      << (sequence
+                              ? "frame " + std::to_string(frame) + " (" + out.nameOf(frame) + "): "
+                              : std::string())
+                      << e.what() << "\n";
+            return 1;
+        }
+        progress.frameDone();
+    }
+    return 0;
+}
+
+} // namespace
+
+int runRender(const std::string& modulePath, const RenderOptions& options) {
+    if (options.sample == !options.input.empty()) {
+        std::cerr << "zarvo-neon render: give either --sample or --input FILE\n";
+        return 2;
+    }
+    try {
+        return renderFrames(modulePath, options);
+    } catch (const std::exception& e) {
+        std::cerr << "zarvo-neon: " << e.what() << "\n";
+        return 1;
+    }
+}
+
+} // namespace zarvo

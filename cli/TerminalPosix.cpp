@@ -1,0 +1,11 @@
+#include "Terminal.h"
+
+#include <unistd.h>
+
+namespace zarvo {
+
+bool standardErrorIsTerminal() {
+    return ::isatty(STDERR_FILENO) == 1;
+}
+
+} // namespace zarvo

@@ -1,0 +1,13 @@
+// A command line the command cannot act on: a bad option value, a missing input, a frame range
+// that holds nothing. The message is for the user, without the program's name.
+#pragma once
+
+#include <stdexcept>
+
+namespace zarvo {
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+} // namespace zarvo
