@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake g++ make pkg-config libglbinding-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
           libgl-dev libcli11-dev libopenimageio-dev libcairo2-dev libgtest-dev libgmock-dev libbenchmark-dev
-          binutils)
+          binutils frei0r-plugins-dev)
 scripts/need-packages.sh "${packages[@]}"
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

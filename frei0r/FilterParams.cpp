@@ -1,0 +1,289 @@
+#include "FilterParams.h"
+
+extern "C" {
+#include <frei0r.h>
+}
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <locale>
+#include <sstream>
+
+namespace zarvo {
+namespace {
+
+// What each control does, by its disk ID (the one identity that never changes).
+struct Purpose {
+    A_long diskId;
+    const char* text;
+};
+constexpr Purpose kPurposes[] = {
+    {1, "Whether the strokes run inside or outside the shape's edge."},
+    {2, "How many strokes."},
+    {3, "Distance of the first stroke from the edge, in pixels."},
+    {4, "Distance of the last stroke from the edge, in pixels."},
+    {5, "Width of each stroke, in pixels."},
+    {7, "Which strokes show first as Visibility rises."},
+    {8, "Share of the strokes shown."},
+    {9, "Seed of the random order in which strokes show."},
+    {12, "How the colours are given to the strokes."},
+    {13, "How many of the colours are used."},
+    {22, "Seed of the random colours."},
+    {25, "Size of the glow around each stroke, in pixels."},
+    {26, "Opacity of the glow."},
+    {27, "How much the glow varies from stroke to stroke."},
+    {28, "Seed of the glow's variation."},
+    {30, "Smoothing of the edge the strokes follow, in pixels."},
+    {31, "The strokes alone, or over the layer."},
+    {32, "Resolution of the edge's distance map: Extreme is full, Low a quarter."},
+};
+
+std::string purpose(A_long diskId) {
+    for (const Purpose& p : kPurposes) {
+        if (p.diskId == diskId) {
+            return p.text;
+        }
+    }
+    return diskId >= 14 && diskId <= 21 ? "One of the stroke colours." : "";
+}
+
+std::ostringstream classicStream() {
+    std::ostringstream out;
+    out.imbue(std::locale::classic()); // a comma-decimal host must not change the text
+    out.precision(10);
+    return out;
+}
+
+// A frei0r value as a hint: four significant digits are enough to type it back.
+std::string hint(double value) {
+    auto out = classicStream();
+    out.precision(4);
+    out << value;
+    return out.str();
+}
+
+std::vector<std::string> choiceNames(const std::string& choices) {
+    std::vector<std::string> names;
+    std::istringstream in(choices);
+    for (std::string name; std::getline(in, name, '|');) {
+        names.push_back(name);
+    }
+    return names;
+}
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    const auto last = text.find_last_not_of(" \t");
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
+// A slider's ranges in its display units (a fixed slider's 16.16 values as numbers).
+struct Span {
+    double sliderMin, sliderMax, validMin, validMax, dephault;
+};
+
+Span spanOf(const PF_ParamDef& def) {
+    if (def.param_type == PF_Param_SLIDER) {
+        const auto& s = def.u.sd;
+        return {double(s.slider_min), double(s.slider_max), double(s.valid_min),
+                double(s.valid_max), double(s.dephault)};
+    }
+    const auto& f = def.u.fd;
+    constexpr double one = 65536.0;
+    return {f.slider_min / one, f.slider_max / one, f.valid_min / one, f.valid_max / one,
+            f.dephault / one};
+}
+
+double toFrei0r(const Span& span, double value) {
+    const double width = span.sliderMax - span.sliderMin;
+    return width != 0.0 ? (value - span.sliderMin) / width : 0.0;
+}
+
+std::string numberExplanation(const PF_ParamDef& def) {
+    const Span span = spanOf(def);
+    const bool percent = def.param_type == PF_Param_FIX_SLIDER &&
+                         (def.u.fd.display_flags & PF_ValueDisplayFlag_PERCENT);
+    const char* unit = percent ? "%" : "";
+    auto out = classicStream();
+    out << "0 to 1 sets " << span.sliderMin << unit << " to " << span.sliderMax << unit;
+    if (span.validMin < span.sliderMin || span.validMax > span.sliderMax) {
+        out << "; values beyond reach " << span.validMin << unit << " to " << span.validMax << unit;
+    }
+    out << ". Default " << span.dephault << unit << " (" << hint(toFrei0r(span, span.dephault))
+        << ").";
+    return out.str();
+}
+
+std::string popupExplanation(const aehost::DeclaredParam& p) {
+    const auto names = choiceNames(p.choices);
+    auto out = classicStream();
+    out << "One of ";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        out << (i ? ", " : "") << names[i];
+    }
+    out << " (or its number, 1 to " << names.size() << ").";
+    const int dflt = p.def.u.pd.dephault;
+    if (dflt >= 1 && dflt <= int(names.size())) {
+        out << " Default " << names[dflt - 1] << ".";
+    }
+    return out.str();
+}
+
+std::string colorExplanation(const PF_ParamDef& def) {
+    char hex[8];
+    const PF_Pixel& c = def.u.cd.dephault;
+    std::snprintf(hex, sizeof hex, "#%02X%02X%02X", c.red, c.green, c.blue);
+    return std::string("Default ") + hex + ".";
+}
+
+// Plain digits only: a popup's position.
+std::optional<int> position(const std::string& text) {
+    if (text.empty() || text.size() > 9 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    return std::stoi(text);
+}
+
+std::optional<std::string> setNumber(const PF_ParamDef& def, double value, PF_ParamDef& target) {
+    if (!std::isfinite(value)) {
+        return std::string("needs a finite number");
+    }
+    const Span span = spanOf(def);
+    const double scaled = span.sliderMin + value * (span.sliderMax - span.sliderMin);
+    const double clamped = std::clamp(scaled, span.validMin, span.validMax);
+    if (def.param_type == PF_Param_SLIDER) {
+        target.u.sd.value = static_cast<PF_ParamValue>(std::lround(clamped));
+    } else {
+        target.u.fd.value = static_cast<PF_Fixed>(std::lround(clamped * 65536.0));
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> setPopup(const aehost::DeclaredParam& p, const char* value,
+                                    PF_ParamDef& target) {
+    if (value == nullptr) {
+        return std::string("got a null string");
+    }
+    const std::string text = trim(value);
+    // What ffmpeg passes for a value left out between two bars.
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    const auto names = choiceNames(p.choices);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (lower(names[i]) == lower(text)) {
+            target.u.pd.value = A_long(i + 1);
+            return std::nullopt;
+        }
+    }
+    if (const auto number = position(text);
+        number && *number >= 1 && *number <= int(names.size())) {
+        target.u.pd.value = *number;
+        return std::nullopt;
+    }
+    std::string known;
+    for (const auto& name : names) {
+        known += (known.empty() ? "" : ", ") + name;
+    }
+    return "is one of " + known + " (or 1 to " + std::to_string(names.size()) + "), not \"" +
+           std::string(value) + "\"";
+}
+
+std::optional<std::string> setColor(const f0r_param_color_t& color, PF_ParamDef& target) {
+    const float channels[3] = {color.r, color.g, color.b};
+    A_u_char bytes[3];
+    for (int i = 0; i < 3; ++i) {
+        if (!std::isfinite(channels[i])) {
+            return std::string("needs finite colour components");
+        }
+        bytes[i] = static_cast<A_u_char>(std::lround(std::clamp(channels[i], 0.0f, 1.0f) * 255.0f));
+    }
+    target.u.cd.value.red = bytes[0];
+    target.u.cd.value.green = bytes[1];
+    target.u.cd.value.blue = bytes[2];
+    return std::nullopt;
+}
+
+} // namespace
+
+FilterParams::FilterParams(const std::vector<aehost::DeclaredParam>& declared) {
+    for (std::size_t i = 0; i < declared.size(); ++i) {
+        const PF_ParamDef& def = declared[i].def;
+        FilterParam param;
+        switch (def.param_type) {
+        case PF_Param_SLIDER:
+        case PF_Param_FIX_SLIDER:
+            param.type = F0R_PARAM_DOUBLE;
+            param.explanation = numberExplanation(def);
+            break;
+        case PF_Param_POPUP:
+            param.type = F0R_PARAM_STRING;
+            param.explanation = popupExplanation(declared[i]);
+            break;
+        case PF_Param_COLOR:
+            param.type = F0R_PARAM_COLOR;
+            param.explanation = colorExplanation(def);
+            break;
+        default:
+            continue; // the header strip and the groups hold no value
+        }
+        const std::string what = purpose(def.uu.id);
+        param.explanation = what.empty() ? param.explanation : what + " " + param.explanation;
+        param.name = def.name;
+        param.stream = int(i + 1);
+        param.declared = declared[i];
+        params_.push_back(std::move(param));
+    }
+}
+
+const FilterParam* FilterParams::find(int index) const {
+    return index >= 0 && index < size() ? &params_[std::size_t(index)] : nullptr;
+}
+
+std::optional<std::string> FilterParams::set(const FilterParam& param, const void* value,
+                                             PF_ParamDef& target) {
+    switch (param.type) {
+    case F0R_PARAM_DOUBLE:
+        return setNumber(param.declared.def, *static_cast<const double*>(value), target);
+    case F0R_PARAM_STRING:
+        return setPopup(param.declared, *static_cast<const char* const*>(value), target);
+    default:
+        return setColor(*static_cast<const f0r_param_color_t*>(value), target);
+    }
+}
+
+void FilterParams::get(const FilterParam& param, const PF_ParamDef& current, void* value,
+                       std::string& text) {
+    switch (param.type) {
+    case F0R_PARAM_DOUBLE: {
+        const double number = current.param_type == PF_Param_SLIDER ? double(current.u.sd.value)
+                                                                    : current.u.fd.value / 65536.0;
+        *static_cast<double*>(value) = toFrei0r(spanOf(param.declared.def), number);
+        return;
+    }
+    case F0R_PARAM_STRING: {
+        const auto names = choiceNames(param.declared.choices);
+        const A_long chosen = current.u.pd.value;
+        text = chosen >= 1 && chosen <= A_long(names.size()) ? names[std::size_t(chosen - 1)]
+                                                             : std::to_string(chosen);
+        *static_cast<char**>(value) = text.data();
+        return;
+    }
+    default: {
+        const PF_Pixel& c = current.u.cd.value;
+        *static_cast<f0r_param_color_t*>(value) = {c.red / 255.0f, c.green / 255.0f,
+                                                   c.blue / 255.0f};
+        return;
+    }
+    }
+}
+
+} // namespace zarvo

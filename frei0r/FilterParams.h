@@ -1,0 +1,47 @@
+// The effect's controls as frei0r parameters: every control the effect declares except the
+// header strip and the group rows, in the panel's order and under the panel's names. Numbers
+// are doubles where 0..1 spans the control's slider and values beyond reach the rest of its
+// valid range; popups are strings (a choice's name or number); colours are colours. Built once
+// from the declared parameters; read-only afterwards, so any thread may use it.
+#pragma once
+
+#include "DeclaredParam.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zarvo {
+
+struct FilterParam {
+    std::string name;
+    int type = 0; // F0R_PARAM_*
+    std::string explanation;
+    int stream = 0; // index in the host's params array (0 is the layer)
+    aehost::DeclaredParam declared;
+};
+
+class FilterParams {
+public:
+    // `declared` as the host keeps them, index 0 being params index 1.
+    explicit FilterParams(const std::vector<aehost::DeclaredParam>& declared);
+
+    int size() const { return int(params_.size()); }
+    // Null for an index outside 0..size() - 1.
+    const FilterParam* find(int index) const;
+
+    // Writes the frei0r value at `value` (a double, a char* or an f0r_param_color_t, by the
+    // parameter's type) into `target`, the control's current value. Returns why it was refused
+    // (`target` unchanged), or std::nullopt.
+    static std::optional<std::string> set(const FilterParam& param, const void* value,
+                                          PF_ParamDef& target);
+    // Writes the control's value `current` at `value` as frei0r reads it; a popup's name is
+    // kept in `text`, which `value` then points into.
+    static void get(const FilterParam& param, const PF_ParamDef& current, void* value,
+                    std::string& text);
+
+private:
+    std::vector<FilterParam> params_;
+};
+
+} // namespace zarvo
