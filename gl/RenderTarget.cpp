@@ -152,8 +152,8 @@ void RenderTarget::pushLayer() {
     GLuint layer = 0;
     glGenRenderbuffers(1, &layer);
     glBindRenderbuffer(GL_RENDERBUFFER, layer);
-    // The passes drawn into a layer cover every pixel with one full-screen quad, so all samples
-    // of a pixel are equal and their resolve is that value: one sample gives the same bytes.
+    // Multisampled even though one full-screen quad covers every pixel: on llvmpipe a few
+    // pixels' samples still differ, so one sample would change their bytes.
     allocateStorage(layerSamples());
     const GLuint multisample = framebuffers().multisample;
     glBindFramebuffer(GL_FRAMEBUFFER, multisample);
