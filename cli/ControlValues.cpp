@@ -1,5 +1,7 @@
 #include "ControlValues.h"
 
+#include "Text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -8,18 +10,6 @@
 
 namespace zarvo {
 namespace {
-
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-std::string trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    const auto last = text.find_last_not_of(" \t");
-    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
-}
 
 // Plain decimal text only: an optional sign, digits, an optional point with more digits.
 // Hexadecimal, exponents, "inf" and "nan" are refused, whatever the C library would take.

@@ -1,6 +1,7 @@
 #include "Keyframes.h"
 
 #include "Fraction.h"
+#include "Text.h"
 #include "UsageError.h"
 
 #include <algorithm>
@@ -13,12 +14,6 @@ namespace {
 
 std::string quoted(const std::string& text) {
     return "\"" + text + "\"";
-}
-
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    const auto last = text.find_last_not_of(" \t");
-    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
 }
 
 // "12" (a frame) or "1.5s" (seconds) as a host time.
@@ -76,9 +71,9 @@ KeyedControl parseKeys(const std::string& text, const std::vector<aehost::Declar
                                " needs VALUE@TIME pairs separated by "
                                "commas, such as 0@1,100@24");
         }
-        const std::string when = trimmed(item.substr(at + 1));
+        const std::string when = trim(item.substr(at + 1));
         aehost::Keyframe key{keyTime(def.name, when, rate), def};
-        parseValue(keyed.index, trimmed(item.substr(0, at)), declared, key.value);
+        parseValue(keyed.index, trim(item.substr(0, at)), declared, key.value);
         for (std::size_t i = 0; i < keyed.keys.size(); ++i) {
             if (aehost::compareTimes(keyed.keys[i].time, key.time) == 0) {
                 throw ControlError("two keyframes of " + quoted(def.name) +

@@ -1,5 +1,7 @@
 #include "FilterParams.h"
 
+#include "Text.h"
+
 extern "C" {
 #include <frei0r.h>
 }
@@ -70,18 +72,6 @@ std::vector<std::string> choiceNames(const std::string& choices) {
         names.push_back(name);
     }
     return names;
-}
-
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-std::string trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    const auto last = text.find_last_not_of(" \t");
-    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
 }
 
 // A slider's ranges in its display units (a fixed slider's 16.16 values as numbers).
