@@ -137,24 +137,35 @@ std::int32_t floodLevels(double edgeEndDist, double edgeSize, double glowSize, s
 
 namespace {
 
-// Both stroke programs start with the stroke settings.
-std::string withStrokeSettings(const char* fragment) {
-    return std::string("#version 330\n") + glsl::kStrokeSettings + fragment;
+// Every stroke program starts with the stroke settings. The fast programs leave out, at
+// compile time, what their frames do not use.
+std::string withStrokeSettings(const char* fragment, bool straightforward, bool overOrigin) {
+    return std::string("#version 330\n#define STRAIGHTFORWARD ") + (straightforward ? "1" : "0") +
+           "\n#define OVER_ORIGIN " + (overOrigin ? "1" : "0") + "\n" + glsl::kStrokeSettings +
+           fragment;
 }
 
 } // namespace
 
-std::string strokeFragmentSource() {
-    return withStrokeSettings(glsl::kStrokeFragment);
+std::string strokeFragmentSource(bool straightforward, bool overOrigin) {
+    return withStrokeSettings(glsl::kStrokeFragment, straightforward,
+                              overOrigin || straightforward);
 }
 
 NeonRenderer::NeonRenderer()
-    : strokeProgram(glsl::kCommonVertex, withStrokeSettings(glsl::kStrokeFragment)),
-      strokeTableProgram(glsl::kCommonVertex, withStrokeSettings(glsl::kStrokeTableFragment)) {
-    for (OpenglShader* program : {&strokeProgram, &strokeTableProgram}) {
+    : strokeProgram(glsl::kCommonVertex, strokeFragmentSource(false, false)),
+      overOriginProgram(glsl::kCommonVertex, strokeFragmentSource(false, true)),
+      asWrittenProgram(glsl::kCommonVertex, strokeFragmentSource(true, true)),
+      strokeTableProgram(glsl::kCommonVertex,
+                         withStrokeSettings(glsl::kStrokeTableFragment, false, false)) {
+    for (OpenglShader* program : programs()) {
         program->bindAttribLocation("position", 0);
         program->bindAttribLocation("input_uv", 1);
     }
+}
+
+std::array<OpenglShader*, 4> NeonRenderer::programs() {
+    return {&strokeProgram, &overOriginProgram, &asWrittenProgram, &strokeTableProgram};
 }
 
 NeonRenderer::~NeonRenderer() {
@@ -229,27 +240,33 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
     distanceField.generate(inputTexture, frameSize, scale, levels, s.neonType, s.edgeEndDist,
                            s.smooth);
 
-    // Each stroke's settings once a frame, into the table the stroke pass reads.
-    ensureStrokeTable(s.strokeCount);
-    RenderTarget::instance().beginRenderToTexture(strokeTable, Vec2d{double(strokeTableWidth), 2.0},
-                                                  0);
-    quad.bind();
-    strokeTableProgram.use();
-    setStrokeSettings(strokeTableProgram);
-    quad.draw(strokeTableProgram);
-    RenderTarget::instance().endRenderToTexture();
+    // Each stroke's settings once a frame, into the table the fast stroke pass reads; the
+    // passes as written work them out in every fragment.
+    const bool asWritten = straightforward();
+    if (!asWritten) {
+        ensureStrokeTable(s.strokeCount);
+        RenderTarget::instance().beginRenderToTexture(strokeTable,
+                                                      Vec2d{double(strokeTableWidth), 2.0}, 0);
+        quad.bind();
+        strokeTableProgram.use();
+        setStrokeSettings(strokeTableProgram);
+        quad.draw(strokeTableProgram);
+        RenderTarget::instance().endRenderToTexture();
+    }
 
+    OpenglShader& program =
+        asWritten ? asWrittenProgram : (s.composite != 0 ? overOriginProgram : strokeProgram);
     quad.bind();
-    strokeProgram.use();
-    setStrokeSettings(strokeProgram);
-    strokeProgram.setUniform1f("edgeSize", static_cast<float>(s.edgeSize));
-    strokeProgram.setUniform1f("glowSize", static_cast<float>(s.glowSize));
-    strokeProgram.setUniform1f("composite", static_cast<float>(s.composite));
-    strokeProgram.setTexture("strokeTable", GL_TEXTURE_2D, strokeTable, 2);
-    strokeProgram.setUniform2f("viewSize", frameSize);
-    strokeProgram.setTexture("t0", GL_TEXTURE_2D, distanceField.resultTexture(), 0);
-    strokeProgram.setTexture("t1", GL_TEXTURE_2D, inputTexture, 1);
-    quad.draw(strokeProgram);
+    program.use();
+    setStrokeSettings(program);
+    program.setUniform1f("edgeSize", static_cast<float>(s.edgeSize));
+    program.setUniform1f("glowSize", static_cast<float>(s.glowSize));
+    program.setUniform1f("composite", static_cast<float>(s.composite));
+    program.setTexture("strokeTable", GL_TEXTURE_2D, strokeTable, 2);
+    program.setUniform2f("viewSize", frameSize);
+    program.setTexture("t0", GL_TEXTURE_2D, distanceField.resultTexture(), 0);
+    program.setTexture("t1", GL_TEXTURE_2D, inputTexture, 1);
+    quad.draw(program);
 }
 
 void NeonRenderer::setStrokeSettings(OpenglShader& program) const {
@@ -279,7 +296,6 @@ void NeonRenderer::setStrokeSettings(OpenglShader& program) const {
     program.setUniform1f("glowRandom",
                          s.glowRandom < 0.01 ? 0.0f : static_cast<float>(s.glowRandom));
     program.setUniform1f("glowSeed", static_cast<float>(s.glowSeed / 10000.0));
-    program.setUniform1i("straightforward", straightforward() ? 1 : 0);
 }
 
 void NeonRenderer::ensureStrokeTable(std::int32_t strokes) {
@@ -304,7 +320,7 @@ void NeonRenderer::ensureStrokeTable(std::int32_t strokes) {
 void NeonRenderer::release() {
     quad.release();
     distanceField.release();
-    for (OpenglShader* shader : {&strokeProgram, &strokeTableProgram}) {
+    for (OpenglShader* shader : programs()) {
         if (const GLuint program = shader->programName()) {
             glDeleteProgram(program);
         }
@@ -321,8 +337,9 @@ void NeonRenderer::release() {
 void NeonRenderer::abandon() {
     quad.abandon();
     distanceField.abandon();
-    strokeProgram.abandon();
-    strokeTableProgram.abandon();
+    for (OpenglShader* shader : programs()) {
+        shader->abandon();
+    }
     strokeTable = 0;
     strokeTableWidth = 0;
     holdsGlObjects = false;

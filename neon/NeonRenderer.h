@@ -15,6 +15,7 @@
 
 #include <glbinding/gl33core/gl.h>
 
+#include <array>
 #include <string>
 
 namespace Kelvane {
@@ -32,8 +33,10 @@ bool readColor(PF_InData* in_data, int index, NeonColor* value);
 // 2^n >= K, else 11.
 std::int32_t floodLevels(double edgeEndDist, double edgeSize, double glowSize, std::int32_t scale);
 
-// The stroke pass's fragment program text, its stroke settings included.
-std::string strokeFragmentSource();
+// The stroke pass's fragment program text, its stroke settings included: as the pass is
+// written (every stroke, colour mode and the composite in every fragment), or the fast
+// program for one composite, which reads each stroke from the stroke table.
+std::string strokeFragmentSource(bool straightforward = true, bool overOrigin = true);
 
 class NeonRenderer {
 public:
@@ -58,8 +61,12 @@ private:
     // Makes the stroke table texture (in the frame's share group) unless it is large enough.
     void ensureStrokeTable(std::int32_t strokes);
 
+    std::array<OpenglShader*, 4> programs();
+
     FullScreenQuad quad;
-    OpenglShader strokeProgram;
+    OpenglShader strokeProgram;     // "Only Neon"
+    OpenglShader overOriginProgram; // "Neon And Origin"
+    OpenglShader asWrittenProgram;  // either composite, as the pass is written
     OpenglShader strokeTableProgram;
     gl::GLuint strokeTable = 0;
     std::int32_t strokeTableWidth = 0;

@@ -11,6 +11,8 @@ uniform float edgeSize;
 uniform float glowSize;
 uniform vec2 viewSize;
 uniform float composite; // 0 strokes alone, 1 over the input layer
+// Whether this program composites over the layer at all; without it the layer is not read.
+const int overOrigin = OVER_ORIGIN;
 
 vec4 swapChannel(vec4 c) {
     return vec4(c.g, c.b, c.a, c.r);
@@ -110,7 +112,7 @@ void main() {
     // premultiplied colour: premultiplied first, a half-transparent layer is not doubled and a
     // transparent one leaves the strokes exactly as they are alone.
     // Under "Only Neon" the mix gives the sum exactly: the layer is not read.
-    if (composite == 0.0 && straightforward == 0) {
+    if (overOrigin == 0) {
         colourOut = sum;
         return;
     }

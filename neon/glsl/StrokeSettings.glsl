@@ -14,8 +14,10 @@ uniform int colorType; // 0 loop, 1 random, 2 gradient
 uniform float colorSeed;
 uniform vec4 strokeColors[8];
 // 1 evaluates every stroke, every colour mode and the blend in every fragment, as the passes
-// are written; the fast path must give the same bytes (checked by the tests).
-uniform int straightforward;
+// are written; the fast path must give the same bytes (checked by the tests). A constant, not
+// a uniform: a software rasterizer runs both sides of a branch, so only code the compiler
+// drops costs nothing.
+const int straightforward = STRAIGHTFORWARD;
 
 float hash1(vec2 p) {
     return fract(sin(dot(p, vec2(127.1, 311.7))) * 43758.5453);

@@ -123,8 +123,6 @@ protected:
         program.setUniform1f("glowRandom", u.glowRandom);
         program.setUniform1f("glowSeed", u.glowSeed);
         program.setUniform1f("composite", u.composite);
-        // Each fragment works out its strokes' settings itself: no stroke table to read.
-        program.setUniform1i("straightforward", 1);
         program.setUniform2f("viewSize", float(width), 1.0f);
         program.setTexture("t0", GL_TEXTURE_2D, distanceMap, 0);
         program.setTexture("t1", GL_TEXTURE_2D, input, 1);
