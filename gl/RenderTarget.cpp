@@ -89,9 +89,16 @@ void RenderTarget::failNextAllocations(int count) {
     allocationsToFail = count;
 }
 
-void RenderTarget::allocateStorage(GLsizei samples) {
+bool RenderTarget::allocationFails() {
     if (allocationsToFail > 0) {
         --allocationsToFail;
+        return true;
+    }
+    return false;
+}
+
+void RenderTarget::allocateStorage(GLsizei samples) {
+    if (allocationFails()) {
         return;
     }
     if (samples == 0) {
@@ -118,11 +125,27 @@ void RenderTarget::deleteBuffers() {
     discardLayers();
 }
 
+void RenderTarget::deleteLayer(const Layer& layer) {
+    if (layer.texture) {
+        glDeleteTextures(1, &layer.name);
+    } else {
+        glDeleteRenderbuffers(1, &layer.name);
+    }
+}
+
 void RenderTarget::discardLayers() {
-    for (GLuint layer : layers_) {
-        glDeleteRenderbuffers(1, &layer);
+    for (const Layer& layer : layers_) {
+        deleteLayer(layer);
     }
     layers_.clear();
+}
+
+std::vector<GLuint> RenderTarget::layers() const {
+    std::vector<GLuint> names;
+    for (const Layer& layer : layers_) {
+        names.push_back(layer.name);
+    }
+    return names;
 }
 
 void RenderTarget::endFrame() {
@@ -138,59 +161,79 @@ void RenderTarget::endFrame() {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
-void RenderTarget::begin() {
+void RenderTarget::begin(bool multisampled) {
     glDisable(GL_BLEND);
     glEnable(GL_MULTISAMPLE);
-    pushLayer();
+    pushLayer(multisampled);
     // After the layer's framebuffer is bound: the default framebuffer of a context's first
     // frame has no colour attachment to draw to.
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glViewport(0, 0, width_, height_);
 }
 
-void RenderTarget::pushLayer() {
-    GLuint layer = 0;
-    glGenRenderbuffers(1, &layer);
-    glBindRenderbuffer(GL_RENDERBUFFER, layer);
-    // Multisampled even though one full-screen quad covers every pixel: on llvmpipe a few
-    // pixels' samples still differ, so one sample would change their bytes.
-    allocateStorage(layerSamples());
-    const GLuint multisample = framebuffers().multisample;
-    glBindFramebuffer(GL_FRAMEBUFFER, multisample);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, layer);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        std::printf("framebuffer incomplete:%d", static_cast<int>(multisample));
+void RenderTarget::pushLayer(bool multisampled) {
+    Layer layer{0, !multisampled};
+    if (multisampled) {
+        glGenRenderbuffers(1, &layer.name);
+        glBindRenderbuffer(GL_RENDERBUFFER, layer.name);
+        allocateStorage(layerSamples());
+    } else {
+        // Drawn straight into the texture that is handed on: no resolve.
+        glGenTextures(1, &layer.name);
+        glBindTexture(GL_TEXTURE_2D, layer.name);
+        setClampedSampling();
+        if (!allocationFails()) {
+            glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA), width_, height_, 0, GL_RGBA,
+                         GL_UNSIGNED_BYTE, nullptr);
+        }
+        glBindTexture(GL_TEXTURE_2D, 0);
     }
     layers_.push_back(layer);
+    attachTopLayer();
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        std::printf("framebuffer incomplete:%d", static_cast<int>(framebuffers().multisample));
+    }
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 void RenderTarget::attachTopLayer() {
-    glBindRenderbuffer(GL_RENDERBUFFER, layers_.back());
+    const Layer& top = layers_.back();
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().multisample);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              layers_.back());
+    if (top.texture) {
+        glBindRenderbuffer(GL_RENDERBUFFER, 0);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, top.name, 0);
+    } else {
+        glBindRenderbuffer(GL_RENDERBUFFER, top.name);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, top.name);
+    }
 }
 
 GLuint RenderTarget::popLayerToTexture() {
     if (layers_.empty()) {
         return 0;
     }
-    // The blit below writes every texel, so the texture is not zero-filled first.
-    const GLuint texture = newTexture(static_cast<GLint>(GL_RGBA), width_, height_, 0);
-    const Framebuffers& f = framebuffers();
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, f.multisample);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, f.resolve);
-    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
-    glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT,
-                      GL_NEAREST);
-    // The caller deletes the texture while this framebuffer is unbound, which would not
-    // detach it.
-    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
-
-    glDeleteRenderbuffers(1, &layers_.back());
+    const Layer top = layers_.back();
     layers_.pop_back();
+    const Framebuffers& f = framebuffers();
+    GLuint texture = top.name;
+    if (top.texture) {
+        // Handed on as it is; the caller deletes it, which would not detach it from an
+        // unbound framebuffer.
+        glBindFramebuffer(GL_FRAMEBUFFER, f.multisample);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
+    } else {
+        // The blit below writes every texel, so the texture is not zero-filled first.
+        texture = newTexture(static_cast<GLint>(GL_RGBA), width_, height_, 0);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, f.multisample);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, f.resolve);
+        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture,
+                               0);
+        glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT,
+                          GL_NEAREST);
+        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+        deleteLayer(top);
+    }
     if (!layers_.empty()) {
         attachTopLayer();
     }

@@ -1,5 +1,6 @@
-// The frame's drawing surface: a stack of multisampled colour renderbuffers ("layers"), the
-// resolve into a texture, temporary framebuffers for passes that draw into textures of their
+// The frame's drawing surface: a stack of colour layers (multisampled renderbuffers, or
+// single-sample textures where every sample of a pixel would be equal), the resolve into a
+// texture, temporary framebuffers for passes that draw into textures of their
 // own, and the conversion into a single-sample output renderbuffer in the host's channel
 // order. One process-wide instance, made on first use and never deleted; its GL objects go
 // at global set-down (`release`). Renderbuffers are shared by all contexts; framebuffers are
@@ -27,7 +28,9 @@ public:
 
     // Sized in frame pixels; nothing is recreated when the size is unchanged.
     void resize(std::int32_t width, std::int32_t height);
-    void begin();
+    // Pushes the frame's layer: multisampled, or one sample where whatever is drawn gives
+    // every sample of a pixel the same value, so the resolve would change nothing.
+    void begin(bool multisampled = true);
     void finish(float multiplier16bit);
     void release();
     // What `release` does, without a GL call: for a set-down with no context to call into.
@@ -38,8 +41,8 @@ public:
     void beginRenderToTexture(gl::GLuint texture, const Vec2d& size, std::int32_t level);
     void endRenderToTexture();
 
-    void pushLayer();
-    // The resolved top layer as a new 8-bit texture owned by the caller, or 0 when empty.
+    void pushLayer(bool multisampled = true);
+    // The top layer, resolved, as an 8-bit texture now owned by the caller, or 0 when empty.
     gl::GLuint popLayerToTexture();
     void deleteBuffers();
     // Drops every layer left by a frame that failed before its finish.
@@ -48,8 +51,8 @@ public:
     // that context's framebuffers (framebuffer 0 stays bound).
     void endFrame();
 
-    // For tests: the next `count` storage allocations (output and layer renderbuffers) are
-    // skipped, leaving the renderbuffer without storage as a failed allocation does.
+    // For tests: the next `count` storage allocations (output renderbuffer and layers) are
+    // skipped, leaving the object without storage as a failed allocation does.
     static void failNextAllocations(int count);
 
     // The current context's framebuffers (0 before the first resize in that context).
@@ -59,7 +62,7 @@ public:
     gl::GLuint outputRenderbuffer() const { return outputRenderbuffer_; }
     std::int32_t width() const { return width_; }
     std::int32_t height() const { return height_; }
-    const std::vector<gl::GLuint>& layers() const { return layers_; }
+    std::vector<gl::GLuint> layers() const;
     bool hasDownloadPass() const { return downloadPass_ != nullptr; }
     // 8 samples, or fewer where the driver allows fewer.
     static gl::GLsizei layerSamples();
@@ -71,7 +74,13 @@ private:
         gl::GLuint resolve = 0;
         gl::GLuint multisample = 0;
     };
+    struct Layer {
+        gl::GLuint name = 0;
+        bool texture = false; // a single-sample texture, else a multisampled renderbuffer
+    };
     Framebuffers& framebuffers();
+    static bool allocationFails();
+    static void deleteLayer(const Layer& layer);
     void attachTopLayer();
     // Storage for the renderbuffer bound to GL_RENDERBUFFER; `samples` 0 for single-sample.
     void allocateStorage(gl::GLsizei samples);
@@ -80,7 +89,7 @@ private:
     gl::GLuint outputRenderbuffer_ = 0;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
-    std::vector<gl::GLuint> layers_;
+    std::vector<Layer> layers_;
     std::unique_ptr<DownloadPass> downloadPass_ = std::make_unique<DownloadPass>();
 };
 

@@ -96,11 +96,11 @@ PF_Err drawFrame(PF_InData* in_data, PF_OutData* out_data, PF_EffectWorld& input
 
     RenderTarget& target = RenderTarget::instance();
     FrameScope frame(target);
+    theRenderer->readSettings(in_data);
     target.resize(width, height);
-    target.begin();
+    target.begin(theRenderer->layerNeedsSamples());
     frame.texture =
         uploadTexture(kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType, &multiplier16bit);
-    theRenderer->readSettings(in_data);
     theRenderer->render(frame.texture, Vec2d{double(width), double(height)});
     glDeleteTextures(1, &frame.texture);
     frame.texture = 0;

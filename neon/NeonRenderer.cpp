@@ -269,6 +269,14 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
     quad.draw(program);
 }
 
+bool NeonRenderer::layerNeedsSamples() const {
+    // The quad's two triangles interpolate the layer's coordinates slightly differently, so
+    // along their shared edge a pixel's samples can differ where the layer is read. "Only
+    // Neon" reads nothing but the fragment's window position, the same for both triangles:
+    // every sample of a pixel gets the same value, and their resolve is that value.
+    return straightforward() || settings.composite != 0;
+}
+
 void NeonRenderer::setStrokeSettings(OpenglShader& program) const {
     const NeonSettings& s = settings;
 

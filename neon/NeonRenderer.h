@@ -49,6 +49,10 @@ public:
     // Needs the frame's context current and the RenderTarget begun.
     void render(gl::GLuint inputTexture, const Vec2d& frameSize);
 
+    // Whether the frame's layer must be multisampled for the bytes of the passes as written:
+    // only where a pixel's samples may differ (see the definition).
+    bool layerNeedsSamples() const;
+
     const NeonSettings& currentSettings() const { return settings; }
     // Deletes every GL object (root context current); abandon forgets them without a call.
     // Either leaves nothing for the destructor to delete; a later render makes them again.
