@@ -281,10 +281,11 @@ void RenderTarget::abandon() {
     }
 }
 
-GLuint RenderTarget::createTexture(const Vec2d& size) {
+GLuint RenderTarget::createTexture(const Vec2d& size, int channels) {
     // Every texel is drawn before it is read, so the zeros are only for the written passes.
     const double bytes = straightforward() ? size.x * size.y * 4.0 : 0.0;
-    return newTexture(static_cast<GLint>(GL_RGBA32F), static_cast<GLsizei>(size.x),
+    const GLenum format = channels == 2 ? GL_RG32F : GL_RGBA32F;
+    return newTexture(static_cast<GLint>(format), static_cast<GLsizei>(size.x),
                       static_cast<GLsizei>(size.y), static_cast<std::size_t>(bytes));
 }
 

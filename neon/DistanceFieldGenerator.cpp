@@ -3,6 +3,7 @@
 #include "GlSources.h"
 
 #include "gl/RenderTarget.h"
+#include "gl/Straightforward.h"
 
 #include <algorithm>
 #include <cmath>
@@ -77,34 +78,42 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
     if (size.x != mapSizeInTexels.x || size.y != mapSizeInTexels.y || pingPong[0] == 0) {
         deleteTextures();
         const Vec2d extent{double(size.x), double(size.y)};
-        pingPong[0] = RenderTarget::instance().createTexture(extent);
-        pingPong[1] = RenderTarget::instance().createTexture(extent);
+        RenderTarget& target = RenderTarget::instance();
+        for (int i = 0; i < 2; ++i) {
+            pingPong[i] = target.createTexture(extent);
+            // The flood keeps only seed coordinates: two channels, half the memory to stream
+            // through on every pass, the same values.
+            seedTextures[i] = target.createTexture(extent, straightforward() ? 4 : 2);
+        }
         mapSizeInTexels = size;
     }
     const Vec2d mapSize{double(size.x), double(size.y)};
 
-    beginPass(seedProgram);
+    beginPass(seedProgram, seedTextures);
     seedProgram.setUniform1f("inner", neonType == 0 ? 1.0f : 0.0f);
     seedProgram.setTexture("t0", GL_TEXTURE_2D, inputTexture, 0);
     finishPass(seedProgram);
 
     // Step widths 2^n, 2^(n-1), ..., 1.
     for (std::int32_t level = 0; level <= floodLevels; ++level) {
-        beginPass(jumpFloodProgram);
+        const GLuint seeds = seedTextures[1 - current];
+        beginPass(jumpFloodProgram, seedTextures);
         jumpFloodProgram.setUniform1f("level", float(level));
         jumpFloodProgram.setUniform1f("maxLevel", float(floodLevels));
         jumpFloodProgram.setUniform2f("viewSize", mapSize);
-        jumpFloodProgram.setTexture("t0", GL_TEXTURE_2D, resultTexture(), 0);
+        jumpFloodProgram.setTexture("t0", GL_TEXTURE_2D, seeds, 0);
         finishPass(jumpFloodProgram);
     }
 
-    beginPass(distanceProgram);
+    const GLuint seeds = seedTextures[1 - current];
+    current = 0;
+    beginPass(distanceProgram, pingPong);
     distanceProgram.setUniform2f("mapSize", mapSize);
     // A limit that is not positive puts every texel but the seeds out of reach.
     const float limit =
         distLimitInTexels > 0.0 ? float(distLimitInTexels) : std::numeric_limits<float>::min();
     distanceProgram.setUniform1f("distLimit", limit);
-    distanceProgram.setTexture("t0", GL_TEXTURE_2D, resultTexture(), 0);
+    distanceProgram.setTexture("t0", GL_TEXTURE_2D, seeds, 0);
     finishPass(distanceProgram);
 
     if (smoothRadius >= 1.0) {
@@ -117,9 +126,9 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
-void DistanceFieldGenerator::beginPass(OpenglShader& program) {
+void DistanceFieldGenerator::beginPass(OpenglShader& program, const gl::GLuint (&textures)[2]) {
     RenderTarget::instance().beginRenderToTexture(
-        pingPong[current], Vec2d{double(mapSizeInTexels.x), double(mapSizeInTexels.y)}, 0);
+        textures[current], Vec2d{double(mapSizeInTexels.x), double(mapSizeInTexels.y)}, 0);
     quad.bind();
     program.use();
 }
@@ -131,10 +140,12 @@ void DistanceFieldGenerator::finishPass(OpenglShader& program) {
 }
 
 void DistanceFieldGenerator::deleteTextures() {
-    for (GLuint& texture : pingPong) {
-        if (texture != 0) {
-            glDeleteTextures(1, &texture);
-            texture = 0;
+    for (GLuint* pair : {pingPong, seedTextures}) {
+        for (int i = 0; i < 2; ++i) {
+            if (pair[i] != 0) {
+                glDeleteTextures(1, &pair[i]);
+                pair[i] = 0;
+            }
         }
     }
 }
@@ -153,6 +164,7 @@ void DistanceFieldGenerator::release() {
 
 void DistanceFieldGenerator::abandon() {
     pingPong[0] = pingPong[1] = 0;
+    seedTextures[0] = seedTextures[1] = 0;
     quad.abandon();
     seedProgram.abandon();
     jumpFloodProgram.abandon();

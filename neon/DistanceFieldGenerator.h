@@ -1,7 +1,9 @@
 // Turns the alpha of the input layer into a distance map by jump flooding at a resolution
 // reduced by Quality: every texel holds (d / End Distance)^(1/2.2), d being its distance in
 // map texels to the nearest seed (texels on the far side of the alpha edge from the strokes),
-// optionally blurred by the smoother. Owns its programs, smoother, ping-pong textures and quad.
+// optionally blurred by the smoother. Owns its programs, smoother, textures and quad: the
+// flood's seed coordinates ping-pong between two-channel textures, the map (distance, then
+// blurred) between four-channel ones.
 // Used on the render thread with its context current and the RenderTarget begun; no lock.
 #pragma once
 
@@ -40,9 +42,10 @@ public:
     void abandon();
 
 private:
-    // One full-screen pass into the write texture: begin binds the target and puts `program`
-    // in use for its uniforms; finish draws, unbinds and makes the written texture the read one.
-    void beginPass(OpenglShader& program);
+    // One full-screen pass into the write texture of a pair: begin binds the target and puts
+    // `program` in use for its uniforms; finish draws, unbinds and makes the written texture
+    // the read one.
+    void beginPass(OpenglShader& program, const gl::GLuint (&textures)[2]);
     void finishPass(OpenglShader& program);
     void deleteTextures();
 
@@ -55,6 +58,7 @@ private:
     Vec2i mapSizeInTexels;
     double distLimitInTexels = 0.0;
     gl::GLuint pingPong[2] = {0, 0};
+    gl::GLuint seedTextures[2] = {0, 0};
     int current = 0;
     // Set by generate, cleared by release and abandon: the destructor then makes no GL call.
     bool holdsObjects = false;
