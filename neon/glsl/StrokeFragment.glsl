@@ -67,9 +67,11 @@ vec4 blend(vec4 previous, vec4 source) {
 
 // The strokes that can touch a fragment at `dist`. Stroke s sits at startPos + s * step, and
 // its band and glow add exactly nothing outside (pos - glow, pos + width + max(glow, onePix)),
-// so only an index range around dist needs evaluating; the range is widened by a margin far
-// beyond the rounding of these few operations, and the strokes inside it are summed in the
-// same order as before, so the sum is the same to the bit.
+// so only an index range around dist needs evaluating. The margin, 1e-4 of the largest value
+// involved, is hundreds of times the rounding of these few operations (the division by the
+// step included) and of the table's positions, so floor and ceil of the ends keep every
+// stroke that can add anything; the strokes inside are summed in the same order as before,
+// so the sum is the same to the bit.
 ivec2 reachable(float dist, float n, float startPos, float sWidth, float gSize, float onePix) {
     float step = n > 1.5 ? (1.0 - startPos) / (n - 1.0) : 0.0;
     // Start and End Distance are whole numbers up to 1000: a step is 0 or at least 1e-5.
@@ -79,8 +81,8 @@ ivec2 reachable(float dist, float n, float startPos, float sWidth, float gSize, 
     float margin = 1.0e-4 * (abs(dist) + sWidth + gSize + 1.0);
     float from = (dist - sWidth - max(gSize, onePix) - margin - startPos) / step;
     float to = (dist + gSize + margin - startPos) / step;
-    float first = max(floor(min(from, to)) - 1.0, 0.0);
-    float last = min(ceil(max(from, to)) + 1.0, n - 1.0);
+    float first = max(floor(min(from, to)), 0.0);
+    float last = min(ceil(max(from, to)), n - 1.0);
     return first > last ? ivec2(1, 0) : ivec2(int(first), int(last));
 }
 
