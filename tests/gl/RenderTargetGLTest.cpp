@@ -165,6 +165,29 @@ TEST_F(RenderTargetGLTest, PoppingResolvesTheTopLayerAndReattachesTheOneBelow) {
     glDeleteTextures(1, &bottom);
 }
 
+// A single-sample layer is the texture handed on: no copy, nothing left attached to it.
+TEST_F(RenderTargetGLTest, ASingleSampleLayerIsHandedOnAsDrawnOverAMultisampledOne) {
+    RenderTarget& target = RenderTarget::instance();
+    target.resize(7, 5);
+    target.begin();
+    clearTo(1, 0, 0, 1);
+    target.pushLayer(false);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GL_FRAMEBUFFER_COMPLETE);
+    clearTo(0, 0, 1, 0.5f);
+    const GLuint single = target.layers()[1];
+    EXPECT_TRUE(glIsTexture(single));
+
+    const GLuint top = target.popLayerToTexture();
+    EXPECT_EQ(top, single);
+    EXPECT_EQ(textureDiffers(top, 7, 5, {0, 0, 255, 128}), "");
+    EXPECT_EQ(attachedName(), static_cast<GLint>(target.layers()[0]));
+    const GLuint bottom = target.popLayerToTexture();
+    EXPECT_EQ(textureDiffers(bottom, 7, 5, {255, 0, 0, 255}), "");
+    const GLuint textures[] = {top, bottom};
+    glDeleteTextures(2, textures);
+    EXPECT_EQ(glErrors(), "");
+}
+
 TEST_F(RenderTargetGLTest, FinishOnAnEmptyStackDrawsNothingAndKeepsTheBinding) {
     RenderTarget& target = RenderTarget::instance();
     target.resize(7, 5);
