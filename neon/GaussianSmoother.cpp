@@ -203,8 +203,13 @@ void GaussianSmoother::blur(FullScreenQuad& quad, const Vec2d& size, GLuint sour
     }
     RenderTarget& target = RenderTarget::instance();
 
-    // Vertical pass into a temporary texture, always the raw weighted sum.
-    const GLuint temporary = target.createTexture(size);
+    // Vertical pass into a texture kept for the next frame of this size (storage this large
+    // costs more to get than to keep), always the raw weighted sum.
+    if (temporary == 0 || temporarySize.x != size.x || temporarySize.y != size.y) {
+        deleteTemporary();
+        temporary = target.createTexture(size);
+        temporarySize = size;
+    }
     target.beginRenderToTexture(temporary, size, 0);
     quad.bind();
     program->use();
@@ -224,12 +229,20 @@ void GaussianSmoother::blur(FullScreenQuad& quad, const Vec2d& size, GLuint sour
     program->setTexture("videoTexture", GL_TEXTURE_2D, temporary, 0);
     program->setUniform1f("multiplier16bit", multiplier16bit);
     quad.draw(*program, 2);
-    glDeleteTextures(1, &temporary);
     target.endRenderToTexture();
+}
+
+void GaussianSmoother::deleteTemporary() {
+    if (temporary != 0) {
+        glDeleteTextures(1, &temporary);
+        temporary = 0;
+    }
+    temporarySize = Vec2d{};
 }
 
 void GaussianSmoother::release() {
     program.reset();
+    deleteTemporary();
     dirty = true;
 }
 
@@ -238,6 +251,8 @@ void GaussianSmoother::abandon() {
         program->abandon();
     }
     program.reset();
+    temporary = 0;
+    temporarySize = Vec2d{};
     dirty = true;
 }
 

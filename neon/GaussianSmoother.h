@@ -43,12 +43,14 @@ public:
     std::vector<float> weights() const;
     // Whether the next blur makes a new program.
     bool programOutdated() const { return dirty; }
-    // Deletes the program (the smoother stays usable: the next blur makes a new one).
+    // Deletes the program and the kept texture (the smoother stays usable: the next blur
+    // makes them again).
     void release();
     void abandon();
 
 private:
     void computeSampling(float radius);
+    void deleteTemporary();
 
     std::unique_ptr<OpenglShader> program;
     std::int32_t sampleRadius_ = 4;
@@ -56,6 +58,9 @@ private:
     double lastBlurRadius = 2.0;
     bool dirty = true;
     Vec2d viewSize;
+    // The vertical pass's result, kept while frames keep their size.
+    gl::GLuint temporary = 0;
+    Vec2d temporarySize;
 };
 
 } // namespace Neon
