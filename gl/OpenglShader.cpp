@@ -168,6 +168,17 @@ void OpenglShader::setTexture(const std::string& name, GLenum target, GLuint tex
     }
 }
 
+void OpenglShader::setUniformBlock(const std::string& name, GLuint buffer, GLuint binding) {
+    if (program == 0) {
+        return;
+    }
+    glBindBufferBase(GL_UNIFORM_BUFFER, binding, buffer);
+    const GLuint index = glGetUniformBlockIndex(program, name.c_str());
+    if (index != GL_INVALID_INDEX) {
+        glUniformBlockBinding(program, index, binding);
+    }
+}
+
 void OpenglShader::enableVertexAttrib(GLuint index, GLint size, std::size_t offset,
                                       GLsizei stride) {
     if (program == 0) {

@@ -34,6 +34,8 @@ public:
     void setUniform4fv(const std::string& name, const float* values, std::int32_t count);
     void setTexture(const std::string& name, gl::GLenum target, gl::GLuint texture,
                     std::int32_t unit);
+    // Binds the buffer at uniform buffer binding `binding` and reads the block `name` from it.
+    void setUniformBlock(const std::string& name, gl::GLuint buffer, gl::GLuint binding);
     void enableVertexAttrib2(gl::GLuint index, std::size_t offset, gl::GLsizei stride);
     void enableVertexAttrib3(gl::GLuint index, std::size_t offset, gl::GLsizei stride);
     void disableVertexAttrib(gl::GLuint index);

@@ -185,7 +185,10 @@ void NeonRenderer::readSettings(PF_InData* in_data) {
     NeonSettings& s = settings;
 
     readPopup(in_data, NEON_TYPE, &s.neonType);
-    readInt(in_data, NEON_STROKE_COUNT, &s.strokeCount);
+    // More than the stroke table's slots would read past them.
+    if (readInt(in_data, NEON_STROKE_COUNT, &s.strokeCount)) {
+        s.strokeCount = std::min(s.strokeCount, kMaxStrokes);
+    }
 
     // Both distances or neither; a start beyond the end swaps with it.
     double a = 0.0;
@@ -244,13 +247,17 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
     // passes as written work them out in every fragment.
     const bool asWritten = straightforward();
     if (!asWritten) {
-        ensureStrokeTable(s.strokeCount);
-        RenderTarget::instance().beginRenderToTexture(strokeTable,
-                                                      Vec2d{double(strokeTableWidth), 2.0}, 0);
+        ensureStrokeTable();
+        RenderTarget::instance().beginRenderToTexture(strokeTable, Vec2d{double(kMaxStrokes), 2.0},
+                                                      0);
         quad.bind();
         strokeTableProgram.use();
         setStrokeSettings(strokeTableProgram);
         quad.draw(strokeTableProgram);
+        // Row 0 then row 1: the block's two arrays. A copy of the floats on the GPU.
+        glBindBuffer(GL_PIXEL_PACK_BUFFER, strokeTableBuffer);
+        glReadPixels(0, 0, kMaxStrokes, 2, GL_RGBA, GL_FLOAT, nullptr);
+        glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
         RenderTarget::instance().endRenderToTexture();
     }
 
@@ -262,7 +269,7 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
     program.setUniform1f("edgeSize", static_cast<float>(s.edgeSize));
     program.setUniform1f("glowSize", static_cast<float>(s.glowSize));
     program.setUniform1f("composite", static_cast<float>(s.composite));
-    program.setTexture("strokeTable", GL_TEXTURE_2D, strokeTable, 2);
+    program.setUniformBlock("StrokeTable", strokeTableBuffer, 0);
     program.setUniform2f("viewSize", frameSize);
     program.setTexture("t0", GL_TEXTURE_2D, distanceField.resultTexture(), 0);
     program.setTexture("t1", GL_TEXTURE_2D, inputTexture, 1);
@@ -306,23 +313,21 @@ void NeonRenderer::setStrokeSettings(OpenglShader& program) const {
     program.setUniform1f("glowSeed", static_cast<float>(s.glowSeed / 10000.0));
 }
 
-void NeonRenderer::ensureStrokeTable(std::int32_t strokes) {
-    // Stroke Count is 1 to 100; the table never shrinks.
-    const std::int32_t width = std::max({strokes, std::int32_t(100), strokeTableWidth});
-    if (strokeTable != 0 && width == strokeTableWidth) {
-        return;
-    }
+void NeonRenderer::ensureStrokeTable() {
     if (strokeTable != 0) {
-        glDeleteTextures(1, &strokeTable);
+        return;
     }
     glGenTextures(1, &strokeTable);
     glBindTexture(GL_TEXTURE_2D, strokeTable);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), width, 2, 0, GL_RGBA, GL_FLOAT,
-                 nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), kMaxStrokes, 2, 0, GL_RGBA,
+                 GL_FLOAT, nullptr);
     glBindTexture(GL_TEXTURE_2D, 0);
-    strokeTableWidth = width;
+    glGenBuffers(1, &strokeTableBuffer);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, strokeTableBuffer);
+    glBufferData(GL_PIXEL_PACK_BUFFER, kStrokeTableBytes, nullptr, GL_STREAM_COPY);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
 }
 
 void NeonRenderer::release() {
@@ -336,8 +341,9 @@ void NeonRenderer::release() {
     }
     if (strokeTable != 0) {
         glDeleteTextures(1, &strokeTable);
+        glDeleteBuffers(1, &strokeTableBuffer);
         strokeTable = 0;
-        strokeTableWidth = 0;
+        strokeTableBuffer = 0;
     }
     holdsGlObjects = false;
 }
@@ -349,7 +355,7 @@ void NeonRenderer::abandon() {
         shader->abandon();
     }
     strokeTable = 0;
-    strokeTableWidth = 0;
+    strokeTableBuffer = 0;
     holdsGlObjects = false;
 }
 

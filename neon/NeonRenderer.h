@@ -62,8 +62,9 @@ public:
 private:
     // The settings every stroke program reads (StrokeSettings.glsl).
     void setStrokeSettings(OpenglShader& program) const;
-    // Makes the stroke table texture (in the frame's share group) unless it is large enough.
-    void ensureStrokeTable(std::int32_t strokes);
+    // Makes the stroke table (in the frame's share group) unless it exists: the texture the
+    // table pass draws, and the buffer the stroke pass reads it from.
+    void ensureStrokeTable();
 
     std::array<OpenglShader*, 4> programs();
 
@@ -73,7 +74,9 @@ private:
     OpenglShader asWrittenProgram;  // either composite, as the pass is written
     OpenglShader strokeTableProgram;
     gl::GLuint strokeTable = 0;
-    std::int32_t strokeTableWidth = 0;
+    gl::GLuint strokeTableBuffer = 0;
+    // kMaxStrokes colours, then as many positions and glow strengths, as std140 vec4 arrays.
+    static constexpr gl::GLsizeiptr kStrokeTableBytes = kMaxStrokes * 2 * 4 * sizeof(float);
     DistanceFieldGenerator distanceField;
     NeonSettings settings;
     // Set by render, cleared by release and abandon: whether GL objects may exist.

@@ -17,6 +17,7 @@ struct NeonColor {
 };
 
 constexpr int kMaxColors = 8;
+constexpr int kMaxStrokes = 100;
 
 struct NeonSettings {
     std::int32_t neonType = 1;         // 0 Inner Neon, 1 Outer Neon

@@ -6,7 +6,13 @@ out vec4 colourOut;
 
 uniform sampler2D t0; // distance map: red only
 uniform sampler2D t1; // input layer: alpha, red, green, blue
-uniform sampler2D strokeTable; // colour, then position and glow strength, of each stroke
+// Each stroke's colour (alpha times visibility), then its position and glow strength, from
+// the stroke table. A buffer, not a texture: llvmpipe reads a texel at a different place in
+// each fragment far more slowly than an array element.
+layout(std140) uniform StrokeTable {
+    vec4 strokeColor[100];
+    vec4 strokePlace[100];
+};
 uniform float edgeSize;
 uniform float glowSize;
 uniform vec2 viewSize;
@@ -99,8 +105,8 @@ void main() {
     vec4 sum = vec4(0.0);
     ivec2 range = reachable(dist, n, startDist, strokeWidth, strokeGlow, onePix);
     for (int s = range.x; s <= range.y; ++s) {
-        vec4 color = texelFetch(strokeTable, ivec2(s, 0), 0);
-        vec4 placed = texelFetch(strokeTable, ivec2(s, 1), 0);
+        vec4 color = strokeColor[s];
+        vec4 placed = strokePlace[s];
         if (straightforward == 1) {
             vec2 info = strokeInfo(float(s), n, startDist);
             color = pickColor(s, strokeCount, m);

@@ -1,6 +1,7 @@
 // The stroke table, one texel a stroke: row 0 holds stroke i's colour (its alpha times its
-// visibility), row 1 its position and glow strength. Made once a frame, so the stroke pass
-// reads them instead of working them out again in every fragment.
+// visibility), row 1 its position and glow strength. Made once a frame and copied into the
+// stroke pass's uniform buffer, so that pass reads them instead of working them out again in
+// every fragment.
 out vec4 colourOut;
 
 void main() {

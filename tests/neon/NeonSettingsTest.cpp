@@ -161,6 +161,10 @@ TEST_F(NeonSettingsTest, ReadsOnlyTheColoursInUseAndClampsTheirCount) {
         param(NEON_COLOR_COUNT).u.sd.value = count;
         EXPECT_EQ(read().colorCount, 1) << "Color Count " << count;
     }
+
+    // Beyond the stroke table's hundred slots.
+    param(NEON_STROKE_COUNT).u.sd.value = 150;
+    EXPECT_EQ(read().strokeCount, 100);
 }
 
 TEST_F(NeonSettingsTest, AFailedReadKeepsTheFieldsValue) {
