@@ -98,8 +98,7 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
     for (std::int32_t level = 0; level <= floodLevels; ++level) {
         const GLuint seeds = seedTextures[1 - current];
         beginPass(jumpFloodProgram, seedTextures);
-        jumpFloodProgram.setUniform1f("level", float(level));
-        jumpFloodProgram.setUniform1f("maxLevel", float(floodLevels));
+        jumpFloodProgram.setUniform1i("width", 1 << (floodLevels - level));
         jumpFloodProgram.setUniform2f("viewSize", mapSize);
         jumpFloodProgram.setTexture("t0", GL_TEXTURE_2D, seeds, 0);
         finishPass(jumpFloodProgram);

@@ -3,15 +3,13 @@ in vec2 uv;
 out vec4 colourOut;
 uniform sampler2D t0;
 uniform vec2 viewSize;
-uniform float level;
-uniform float maxLevel;
+uniform int width; // the step, 2^(levels - pass): a uniform, not worked out in every fragment
 
 const vec2 kNoSeed = vec2(999999.0);
 
 // One jump-flood step: keep the nearest of the seeds known at this texel and at the eight
 // texels one step width away (clamped to the edge).
 void main() {
-    int width = int(exp2(maxLevel - level) + 0.5);
     ivec2 here = ivec2(gl_FragCoord.xy);
     ivec2 last = ivec2(viewSize) - 1;
     // Unbounded, so that seeds more than 1000 texels away still count.
