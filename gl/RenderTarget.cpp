@@ -20,11 +20,12 @@ std::atomic<int> allocationsToFail{0};
 
 // A texture of the given size and internal format, cleared to zero bytes, or left unfilled
 // where the caller overwrites every texel at once.
-GLuint newTexture(GLint internalFormat, GLsizei width, GLsizei height, std::size_t zeroBytes) {
+GLuint newTexture(GLint internalFormat, GLsizei width, GLsizei height, std::size_t zeroBytes,
+                  GLenum filter = GL_LINEAR) {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
-    setClampedSampling();
+    setClampedSampling(filter);
     std::vector<unsigned char> zeros(zeroBytes, 0);
     glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  zeroBytes > 0 ? zeros.data() : nullptr);
@@ -284,9 +285,11 @@ void RenderTarget::abandon() {
 GLuint RenderTarget::createTexture(const Vec2d& size, int channels) {
     // Every texel is drawn before it is read, so the zeros are only for the written passes.
     const double bytes = straightforward() ? size.x * size.y * 4.0 : 0.0;
-    const GLenum format = channels == 2 ? GL_RG32F : GL_RGBA32F;
-    return newTexture(static_cast<GLint>(format), static_cast<GLsizei>(size.x),
-                      static_cast<GLsizei>(size.y), static_cast<std::size_t>(bytes));
+    // Two channels hold coordinates, read texel by texel: sampled nearest.
+    const bool coordinates = channels == 2;
+    return newTexture(static_cast<GLint>(coordinates ? GL_RG32F : GL_RGBA32F),
+                      static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y),
+                      static_cast<std::size_t>(bytes), coordinates ? GL_NEAREST : GL_LINEAR);
 }
 
 void RenderTarget::beginRenderToTexture(GLuint texture, const Vec2d& size, std::int32_t level) {

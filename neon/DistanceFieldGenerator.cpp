@@ -37,6 +37,15 @@ std::int32_t mapExtent(double frameExtent, std::int32_t scale) {
         std::min(texels, double(std::numeric_limits<std::int32_t>::max())));
 }
 
+// The flood program reading its seeds with a nearest sample (from two-channel textures made
+// for it), or with a clamped texel fetch as written.
+std::string withNearestSampling(const char* source, bool nearest) {
+    const std::string text(source);
+    const std::size_t firstLine = text.find('\n') + 1;
+    return text.substr(0, firstLine) + "#define NEAREST_SAMPLING " + (nearest ? "1" : "0") + "\n" +
+           text.substr(firstLine);
+}
+
 void deleteProgram(OpenglShader& program) {
     const GLuint name = program.programName();
     if (name != 0) {
@@ -49,10 +58,13 @@ void deleteProgram(OpenglShader& program) {
 
 DistanceFieldGenerator::DistanceFieldGenerator()
     : seedProgram(glsl::kCommonVertex, glsl::kSeedFragment),
-      jumpFloodProgram(glsl::kCommonVertex, glsl::kJumpFloodFragment),
+      jumpFloodProgram(glsl::kCommonVertex, withNearestSampling(glsl::kJumpFloodFragment, true)),
+      writtenJumpFloodProgram(glsl::kCommonVertex,
+                              withNearestSampling(glsl::kJumpFloodFragment, false)),
       distanceProgram(glsl::kCommonVertex, glsl::kDistanceFragment) {
     bindQuadAttributes(seedProgram);
     bindQuadAttributes(jumpFloodProgram);
+    bindQuadAttributes(writtenJumpFloodProgram);
     bindQuadAttributes(distanceProgram);
 }
 
@@ -75,7 +87,9 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
 
     const Vec2i size{mapExtent(frameSize.x, mapScaleFactor),
                      mapExtent(frameSize.y, mapScaleFactor)};
-    if (size.x != mapSizeInTexels.x || size.y != mapSizeInTexels.y || pingPong[0] == 0) {
+    const bool asWritten = straightforward();
+    if (size.x != mapSizeInTexels.x || size.y != mapSizeInTexels.y || pingPong[0] == 0 ||
+        asWritten != texturesAsWritten) {
         deleteTextures();
         const Vec2d extent{double(size.x), double(size.y)};
         RenderTarget& target = RenderTarget::instance();
@@ -83,9 +97,10 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
             pingPong[i] = target.createTexture(extent);
             // The flood keeps only seed coordinates: two channels, half the memory to stream
             // through on every pass, the same values.
-            seedTextures[i] = target.createTexture(extent, straightforward() ? 4 : 2);
+            seedTextures[i] = target.createTexture(extent, asWritten ? 4 : 2);
         }
         mapSizeInTexels = size;
+        texturesAsWritten = asWritten;
     }
     const Vec2d mapSize{double(size.x), double(size.y)};
 
@@ -95,13 +110,14 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
     finishPass(seedProgram);
 
     // Step widths 2^n, 2^(n-1), ..., 1.
+    OpenglShader& flood = asWritten ? writtenJumpFloodProgram : jumpFloodProgram;
     for (std::int32_t level = 0; level <= floodLevels; ++level) {
         const GLuint seeds = seedTextures[1 - current];
-        beginPass(jumpFloodProgram, seedTextures);
-        jumpFloodProgram.setUniform1i("width", 1 << (floodLevels - level));
-        jumpFloodProgram.setUniform2f("viewSize", mapSize);
-        jumpFloodProgram.setTexture("t0", GL_TEXTURE_2D, seeds, 0);
-        finishPass(jumpFloodProgram);
+        beginPass(flood, seedTextures);
+        flood.setUniform1i("width", 1 << (floodLevels - level));
+        flood.setUniform2f("viewSize", mapSize);
+        flood.setTexture("t0", GL_TEXTURE_2D, seeds, 0);
+        finishPass(flood);
     }
 
     const GLuint seeds = seedTextures[1 - current];
@@ -154,6 +170,7 @@ void DistanceFieldGenerator::release() {
     quad.release();
     deleteProgram(seedProgram);
     deleteProgram(jumpFloodProgram);
+    deleteProgram(writtenJumpFloodProgram);
     deleteProgram(distanceProgram);
     smoother.release();
     mapSizeInTexels = Vec2i{};
@@ -167,6 +184,7 @@ void DistanceFieldGenerator::abandon() {
     quad.abandon();
     seedProgram.abandon();
     jumpFloodProgram.abandon();
+    writtenJumpFloodProgram.abandon();
     distanceProgram.abandon();
     smoother.abandon();
     mapSizeInTexels = Vec2i{};

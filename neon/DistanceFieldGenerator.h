@@ -52,6 +52,7 @@ private:
     FullScreenQuad quad;
     OpenglShader seedProgram;
     OpenglShader jumpFloodProgram;
+    OpenglShader writtenJumpFloodProgram; // as the pass is written, for the tests' comparison
     OpenglShader distanceProgram;
     GaussianSmoother smoother;
     std::int32_t mapScaleFactor = 1;
@@ -59,6 +60,8 @@ private:
     double distLimitInTexels = 0.0;
     gl::GLuint pingPong[2] = {0, 0};
     gl::GLuint seedTextures[2] = {0, 0};
+    // Whether the textures were made for the passes as written (four-channel, filtered).
+    bool texturesAsWritten = false;
     int current = 0;
     // Set by generate, cleared by release and abandon: the destructor then makes no GL call.
     bool holdsObjects = false;

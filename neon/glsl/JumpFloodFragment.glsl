@@ -17,8 +17,14 @@ void main() {
     vec2 bestCoord = kNoSeed;
     for (int dy = -1; dy <= 1; ++dy) {
         for (int dx = -1; dx <= 1; ++dx) {
+#if NEAREST_SAMPLING
+            // The texel's centre, sampled nearest from a texture clamped to its edge: the
+            // same texel as the clamped fetch, through llvmpipe's much faster sampling path.
+            vec2 candidate = texture(t0, (vec2(here + ivec2(dx, dy) * width) + 0.5) / viewSize).xy;
+#else
             ivec2 p = clamp(here + ivec2(dx, dy) * width, ivec2(0), last);
             vec2 candidate = texelFetch(t0, p, 0).xy;
+#endif
             if (candidate.x != 0.0 && candidate.y != 0.0) {
                 // Measured from this texel's own centre, the coordinate seeds store.
                 vec2 delta = candidate - gl_FragCoord.xy;
