@@ -60,6 +60,50 @@ BENCHMARK(BM_RenderSample)
     ->UseRealTime()
     ->MinTime(2.0);
 
+// Ten strokes against one at 1920 x 1080, Low, frame by frame in turn, so that both see the
+// same machine: `ratio` is the ten-stroke frame's time over the one-stroke frame's.
+void BM_StrokeCountCost(benchmark::State& state) {
+    constexpr int kWidth = 1920;
+    constexpr int kHeight = 1080;
+    aehost::EffectHost host(&EntryPointFunc);
+    host.send(PF_Cmd_GLOBAL_SETUP);
+    host.paramsSetup();
+    aehost::World input(kWidth, kHeight);
+    input.fromRgba(zarvo::sampleLayer(kWidth, kHeight));
+    aehost::World output(kWidth, kHeight);
+    const int counts[] = {1, 10};
+    double total[2] = {0.0, 0.0};
+    for (int count : counts) {
+        host.streams().at(NEON_STROKE_COUNT).u.sd.value = count;
+        if (host.render(input.world(), output.world()) != PF_Err_NONE) {
+            state.SkipWithError("render failed");
+        }
+    }
+    for (auto _ : state) {
+        for (int i = 0; i < 2; ++i) {
+            host.streams().at(NEON_STROKE_COUNT).u.sd.value = counts[i];
+            const auto start = std::chrono::steady_clock::now();
+            if (host.render(input.world(), output.world()) != PF_Err_NONE) {
+                state.SkipWithError("render failed");
+                break;
+            }
+            total[i] +=
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count();
+        }
+    }
+    const double frames = double(state.iterations());
+    state.counters["one_ms"] = total[0] / frames;
+    state.counters["ten_ms"] = total[1] / frames;
+    state.counters["ratio"] = total[0] > 0.0 ? total[1] / total[0] : 0.0;
+    host.send(PF_Cmd_GLOBAL_SETDOWN);
+}
+BENCHMARK(BM_StrokeCountCost)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->MinTime(4.0);
+
 } // namespace
 
 BENCHMARK_MAIN();
