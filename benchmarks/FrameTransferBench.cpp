@@ -1,5 +1,6 @@
-// Cost of moving a frame through the GPU: upload, one pass-through draw into the layer,
-// resolve and conversion, read-back into the host world. And the per-render context lookup.
+// Cost of moving a frame through the GPU: upload, one pass-through draw into the layer
+// (multisampled and resolved, as "Neon And Origin" draws, or single-sample, as "Only Neon"
+// does), conversion, read-back into the host world. And the per-render context lookup.
 
 #include "EffectHost.h"
 #include "host/EntryPoint.h"
@@ -33,6 +34,7 @@ void main() {
 void BM_FrameRoundTrip(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
+    const bool multisampled = state.range(2) != 0;
     aehost::EffectHost host(&EntryPointFunc);
     ContextRegistry::createRoot();
     {
@@ -50,7 +52,7 @@ void BM_FrameRoundTrip(benchmark::State& state) {
             GLenum pixelType = GL_NONE;
             float multiplier = 0.0f;
             target.resize(width, height);
-            target.begin();
+            target.begin(multisampled);
             GLuint texture = uploadTexture(kFormatArgb8, input.world(), &host.inData(),
                                            &bytesPerPixel, &pixelType, &multiplier);
             quad.bind();
@@ -69,7 +71,12 @@ void BM_FrameRoundTrip(benchmark::State& state) {
     }
     ContextRegistry::destroyAll();
 }
-BENCHMARK(BM_FrameRoundTrip)->Args({256, 256})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameRoundTrip)
+    ->ArgNames({"w", "h", "multisampled"})
+    ->Args({256, 256, 1})
+    ->Args({1920, 1080, 1})
+    ->Args({1920, 1080, 0})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_ContextLookup(benchmark::State& state) {
     ContextRegistry::createRoot();
