@@ -179,7 +179,9 @@ void RenderTarget::pushLayer(bool multisampled) {
         glBindRenderbuffer(GL_RENDERBUFFER, layer.name);
         allocateStorage(layerSamples());
     } else {
-        // Drawn straight into the texture that is handed on: no resolve.
+        // Drawn straight into the texture that is handed on: no resolve. Bound before its
+        // storage, so that a skipped allocation still leaves a texture object, which leaves
+        // the framebuffer incomplete as a failed allocation does.
         glGenTextures(1, &layer.name);
         glBindTexture(GL_TEXTURE_2D, layer.name);
         setClampedSampling();
