@@ -47,6 +47,18 @@ bool compile(GLuint shader, const std::string& source, const char* label) {
 
 } // namespace
 
+std::string glslWithSwitches(std::initializer_list<std::pair<const char*, bool>> switches,
+                             std::initializer_list<const char*> parts) {
+    std::string text = "#version 330\n";
+    for (const auto& [name, on] : switches) {
+        text += std::string("#define ") + name + (on ? " 1\n" : " 0\n");
+    }
+    for (const char* part : parts) {
+        text += part;
+    }
+    return text;
+}
+
 OpenglShader::OpenglShader(const std::string& vertexSource, const std::string& fragmentSource)
     : vertexSource(vertexSource), fragmentSource(fragmentSource) {}
 

@@ -10,11 +10,18 @@
 #include <glbinding/gl33core/gl.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace Kelvane {
 namespace Neon {
+
+// GLSL 3.30 text: `#define NAME 1` (or 0) for each compile-time switch, then the parts in
+// order, which carry no #version line of their own.
+std::string glslWithSwitches(std::initializer_list<std::pair<const char*, bool>> switches,
+                             std::initializer_list<const char*> parts);
 
 class OpenglShader {
 public:

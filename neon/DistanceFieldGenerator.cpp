@@ -39,11 +39,8 @@ std::int32_t mapExtent(double frameExtent, std::int32_t scale) {
 
 // The flood program reading its seeds with a nearest sample (from two-channel textures made
 // for it), or with a clamped texel fetch as written.
-std::string withNearestSampling(const char* source, bool nearest) {
-    const std::string text(source);
-    const std::size_t firstLine = text.find('\n') + 1;
-    return text.substr(0, firstLine) + "#define NEAREST_SAMPLING " + (nearest ? "1" : "0") + "\n" +
-           text.substr(firstLine);
+std::string floodText(bool nearest) {
+    return glslWithSwitches({{"NEAREST_SAMPLING", nearest}}, {glsl::kJumpFloodFragment});
 }
 
 void deleteProgram(OpenglShader& program) {
@@ -58,9 +55,8 @@ void deleteProgram(OpenglShader& program) {
 
 DistanceFieldGenerator::DistanceFieldGenerator()
     : seedProgram(glsl::kCommonVertex, glsl::kSeedFragment),
-      jumpFloodProgram(glsl::kCommonVertex, withNearestSampling(glsl::kJumpFloodFragment, true)),
-      writtenJumpFloodProgram(glsl::kCommonVertex,
-                              withNearestSampling(glsl::kJumpFloodFragment, false)),
+      jumpFloodProgram(glsl::kCommonVertex, floodText(true)),
+      writtenJumpFloodProgram(glsl::kCommonVertex, floodText(false)),
       distanceProgram(glsl::kCommonVertex, glsl::kDistanceFragment) {
     bindQuadAttributes(seedProgram);
     bindQuadAttributes(jumpFloodProgram);

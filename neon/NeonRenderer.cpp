@@ -140,9 +140,8 @@ namespace {
 // Every stroke program starts with the stroke settings. The fast programs leave out, at
 // compile time, what their frames do not use.
 std::string withStrokeSettings(const char* fragment, bool straightforward, bool overOrigin) {
-    return std::string("#version 330\n#define STRAIGHTFORWARD ") + (straightforward ? "1" : "0") +
-           "\n#define OVER_ORIGIN " + (overOrigin ? "1" : "0") + "\n" + glsl::kStrokeSettings +
-           fragment;
+    return glslWithSwitches({{"STRAIGHTFORWARD", straightforward}, {"OVER_ORIGIN", overOrigin}},
+                            {glsl::kStrokeSettings, fragment});
 }
 
 } // namespace

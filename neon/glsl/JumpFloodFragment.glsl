@@ -1,4 +1,3 @@
-#version 330
 in vec2 uv;
 out vec4 colourOut;
 uniform sampler2D t0;
