@@ -91,20 +91,22 @@ PF_EffectCustomUISuite1 makeCustomUISuite() {
     return {getDrawingReference};
 }
 
-PF_AppSuite6 makeAppSuite() {
-    PF_AppSuite6 app{};
+PFAppSuite4 makeAppSuite() {
+    PFAppSuite4 app{};
     app.PF_AppGetBgColor = appGetBgColor;
     app.PF_AppGetColor = [](PF_App_ColorType, PF_App_Color*) {
         return unsupported("PF_AppGetColor");
     };
-    app.PF_AppGetLanguage = [](A_char*) { return unsupported("PF_AppGetLanguage"); };
-    app.PF_GetPersonalInfo = [](void*) { return unsupported("PF_GetPersonalInfo"); };
-    app.PF_GetFontStyleSheet = [](A_long, void*, A_short*, A_short*, A_short*) {
+    app.PF_GetPersonalInfo = [](PF_AppPersonalTextInfo*) {
+        return unsupported("PF_GetPersonalInfo");
+    };
+    app.PF_GetFontStyleSheet = [](PF_FontStyleSheet, PF_FontName*, A_short*, A_short*, A_short*) {
         return unsupported("PF_GetFontStyleSheet");
     };
     app.PF_SetCursor = appSetCursor;
     app.PF_IsRenderEngine = appIsRenderEngine;
-    app.PF_AppColorPickerDialog = [](const A_char*, const void*, A_Boolean, void*) {
+    app.PF_AppColorPickerDialog = [](const A_char*, const PF_PixelFloat*, PF_Boolean,
+                                     PF_PixelFloat*) {
         return unsupported("PF_AppColorPickerDialog");
     };
     app.PF_GetMouse = [](PF_Point*) { return unsupported("PF_GetMouse"); };

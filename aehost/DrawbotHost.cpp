@@ -32,7 +32,7 @@ DrawbotHost::DrawbotHost(SuiteHost& suites, int width, int height) : impl_(nullp
     suites.provide(kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version2, &impl_->surfaceSuite);
     suites.provide(kDRAWBOT_PathSuite, kDRAWBOT_PathSuite_Version1, &impl_->pathSuite);
     suites.provide(kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1, &impl_->customUISuite);
-    suites.provide(kPFAppSuite, kPFAppSuiteVersion6, &impl_->appSuite);
+    suites.provide(kPFAppSuite, kPFAppSuiteVersion4, &impl_->appSuite);
     ActiveInstance<DrawbotHost>::push(this);
 }
 

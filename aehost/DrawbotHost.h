@@ -8,6 +8,7 @@
 #include "SuiteHost.h"
 
 #include "AE_EffectCBSuites.h"
+#include "AE_EffectSuites.h"
 #include "DrawbotSuite.h"
 
 #include <cstdint>

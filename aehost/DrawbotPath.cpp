@@ -39,10 +39,16 @@ A_Err lineTo(DRAWBOT_PathRef path, float x, float y) {
     return addSegment("LineTo", path, {number(x), number(y)}, finite({x, y}),
                       {Segment::Line, {x, y}});
 }
-A_Err bezierTo(DRAWBOT_PathRef path, float x1, float y1, float x2, float y2, float x3, float y3) {
-    return addSegment("BezierTo", path,
-                      {number(x1), number(y1), number(x2), number(y2), number(x3), number(y3)},
-                      finite({x1, y1, x2, y2, x3, y3}), {Segment::Curve, {x1, y1, x2, y2, x3, y3}});
+// The three points come by address; a missing one makes the call fail, not read address 0.
+A_Err bezierTo(DRAWBOT_PathRef path, const DRAWBOT_PointF32* c1, const DRAWBOT_PointF32* c2,
+               const DRAWBOT_PointF32* p) {
+    const bool given = c1 != nullptr && c2 != nullptr && p != nullptr;
+    const DRAWBOT_PointF32 a = given ? *c1 : DRAWBOT_PointF32{};
+    const DRAWBOT_PointF32 b = given ? *c2 : DRAWBOT_PointF32{};
+    const DRAWBOT_PointF32 e = given ? *p : DRAWBOT_PointF32{};
+    return addSegment("BezierTo", path, {pointText(c1), pointText(c2), pointText(p)},
+                      given && finite({a.x, a.y, b.x, b.y, e.x, e.y}),
+                      {Segment::Curve, {a.x, a.y, b.x, b.y, e.x, e.y}});
 }
 
 A_Err addRect(DRAWBOT_PathRef path, const DRAWBOT_RectF32* rect) {

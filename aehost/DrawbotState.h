@@ -130,7 +130,7 @@ struct DrawbotHost::Impl {
     DRAWBOT_SurfaceSuite2 surfaceSuite{};
     DRAWBOT_PathSuite1 pathSuite{};
     PF_EffectCustomUISuite1 customUISuite{};
-    PF_AppSuite6 appSuite{};
+    PFAppSuite4 appSuite{};
 
     drawbot::DrawRecord drawRecord{0};
     std::vector<std::unique_ptr<Object>> objects;
@@ -175,7 +175,7 @@ DRAWBOT_SupplierSuite1 makeSupplierSuite();
 DRAWBOT_SurfaceSuite2 makeSurfaceSuite();
 DRAWBOT_PathSuite1 makePathSuite();
 PF_EffectCustomUISuite1 makeCustomUISuite();
-PF_AppSuite6 makeAppSuite();
+PFAppSuite4 makeAppSuite();
 
 // The surface suite's DrawString, kept with the text layout it needs.
 A_Err drawString(DRAWBOT_SurfaceRef surface, DRAWBOT_BrushRef brush, DRAWBOT_FontRef font,

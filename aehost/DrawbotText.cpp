@@ -56,8 +56,12 @@ double advance(cairo_t* cr, const std::string& text) {
     return extents.x_advance;
 }
 
-// The text as drawn: with an ellipsis truncation and a positive width, the longest shortening
-// that fits (nothing at all when not even the ellipsis fits).
+// Truncation style 1 cuts the text at the width without an ellipsis (it has no name of its own
+// in the published enumeration, which starts the ellipsis styles at 2).
+constexpr DRAWBOT_TextTruncation kTruncationCut = 1;
+
+// The text as drawn: with a truncation and a positive width, the longest shortening that fits
+// (nothing at all when not even the ellipsis fits).
 std::string fitted(cairo_t* cr, const std::vector<char32_t>& cps, DRAWBOT_TextTruncation style,
                    float width) {
     const std::size_t n = cps.size();
@@ -76,11 +80,12 @@ std::string fitted(cairo_t* cr, const std::vector<char32_t>& cps, DRAWBOT_TextTr
         while (head > 0 && cps[head - 1] == U' ') {
             --head;
         }
-        return utf8(cps, 0, head) + kEllipsis + utf8(cps, n - tail, n);
+        return utf8(cps, 0, head) + (style == kTruncationCut ? "" : kEllipsis) +
+               utf8(cps, n - tail, n);
     };
     // Widths grow with the characters kept: search the most that fit.
     std::size_t lo = 0, hi = n - 1;
-    if (advance(cr, shortened(0)) > width) {
+    if (style != kTruncationCut && advance(cr, shortened(0)) > width) {
         return std::string();
     }
     while (lo < hi) {

@@ -134,7 +134,7 @@ ParamStreams::ParamStreams(SuiteHost& suites) {
     suites.provide(kAEGPEffectSuite, kAEGPEffectSuiteVersion2, &effectSuite_);
     suites.provide(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1, &interfaceSuite_);
     suites.provide(kAEGPDynamicStreamSuite, kAEGPDynamicStreamSuiteVersion2, &dynamicStreamSuite_);
-    suites.provide(kAEGPStreamSuite, kAEGPStreamSuiteVersion7, &streamSuite_);
+    suites.provide(kAEGPStreamSuite, kAEGPStreamSuiteVersion2, &streamSuite_);
     ActiveInstance<ParamStreams>::push(this);
 }
 
@@ -226,7 +226,7 @@ void ParamStreams::moveTo(const A_Time& time) {
 
 AEGP_DynStreamFlags ParamStreams::flags(PF_ParamIndex index) const {
     const auto found = flags_.find(index);
-    return found == flags_.end() ? AEGP_DynStreamFlag_NONE : found->second;
+    return found == flags_.end() ? AEGP_DynStreamFlags{0} : found->second;
 }
 
 void ParamStreams::setFlags(PF_ParamIndex index, AEGP_DynStreamFlags flags) {

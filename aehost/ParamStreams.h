@@ -91,7 +91,7 @@ private:
     AEGP_EffectSuite2 effectSuite_{};
     AEGP_PFInterfaceSuite1 interfaceSuite_{};
     AEGP_DynamicStreamSuite2 dynamicStreamSuite_{};
-    AEGP_StreamSuite7 streamSuite_{};
+    AEGP_StreamSuite2 streamSuite_{};
 
     std::vector<PF_ParamDef> values_;
     std::vector<PF_ParamDef*> pointers_;

@@ -41,7 +41,7 @@ bool rowsApart(const PF_EffectWorld* world) {
 // A host memory handle, locked for the life of the scope, disposed on every way out.
 class LockedHandle {
 public:
-    LockedHandle(const PF_HandleSuite2* suite, A_HandleSize size) : suite_(suite) {
+    LockedHandle(const PF_HandleSuite1* suite, A_HandleSize size) : suite_(suite) {
         handle_ = suite_->host_new_handle(size);
         if (handle_ == nullptr) {
             throw kOutOfMemory;
@@ -61,7 +61,7 @@ public:
     unsigned char* bytes() const { return static_cast<unsigned char*>(memory_); }
 
 private:
-    const PF_HandleSuite2* suite_;
+    const PF_HandleSuite1* suite_;
     PF_Handle handle_ = nullptr;
     void* memory_ = nullptr;
 };
@@ -110,8 +110,8 @@ void downloadTexture(std::int32_t width, std::int32_t height, PF_EffectWorld* /*
     if (formatCode != kFormatArgb8 || !rowsApart(output)) {
         throw kUnknownFormat;
     }
-    SuiteScoper<PF_HandleSuite2> handles(in_data->pica_basicP, kPFHandleSuite,
-                                         kPFHandleSuiteVersion2);
+    SuiteScoper<PF_HandleSuite1> handles(in_data->pica_basicP, kPFHandleSuite,
+                                         kPFHandleSuiteVersion1);
     const std::uint32_t pixelCount =
         static_cast<std::uint32_t>(width) * static_cast<std::uint32_t>(height);
     LockedHandle buffer(handles.get(), A_HandleSize(pixelCount) * bytesPerPixel);

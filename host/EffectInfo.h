@@ -14,7 +14,7 @@ constexpr int kMinorVersion = 0;
 constexpr int kBugVersion = 0;
 constexpr int kBuildVersion = 1;
 constexpr A_u_long kPackedVersion =
-    PF_Version(kMajorVersion, kMinorVersion, kBugVersion, PF_Stage_DEVELOP, kBuildVersion);
+    PF_VERSION(kMajorVersion, kMinorVersion, kBugVersion, PF_Stage_DEVELOP, kBuildVersion);
 static_assert(kPackedVersion == 0x00080001, "must match eVER in the PiPL");
 
 constexpr PF_OutFlags kGlobalOutFlags = PF_OutFlag_CUSTOM_UI;

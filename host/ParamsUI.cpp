@@ -2,6 +2,10 @@
 
 #include "AE_EffectCBSuites.h"
 #include "AE_GeneralPlug.h"
+// The published SDK keeps earlier suite generations in a header of their own.
+#if __has_include("AE_GeneralPlugOld.h")
+#include "AE_GeneralPlugOld.h"
+#endif
 #include "NeonParams.h"
 #include "SuiteScoper.h"
 
@@ -21,13 +25,13 @@ public:
           effect(basic, kAEGPEffectSuite, kAEGPEffectSuiteVersion2),
           pfInterface(basic, kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1),
           dynamicStream(basic, kAEGPDynamicStreamSuite, kAEGPDynamicStreamSuiteVersion2),
-          stream(basic, kAEGPStreamSuite, kAEGPStreamSuiteVersion7) {}
+          stream(basic, kAEGPStreamSuite, kAEGPStreamSuiteVersion2) {}
 
     SuiteScoper<PF_ParamUtilsSuite3> paramUtils;
     SuiteScoper<AEGP_EffectSuite2> effect;
     SuiteScoper<AEGP_PFInterfaceSuite1> pfInterface;
     SuiteScoper<AEGP_DynamicStreamSuite2> dynamicStream;
-    SuiteScoper<AEGP_StreamSuite7> stream;
+    SuiteScoper<AEGP_StreamSuite2> stream;
 };
 
 class Visibility {

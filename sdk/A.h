@@ -1,4 +1,4 @@
-// Basic scalar types of the effect API.
+// Basic scalar types of the effect API, as the SDK publishes them.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +22,11 @@ typedef struct {
     A_long value;
     A_u_long scale;
 } A_Time;
+
+// A 4 x 4 matrix of doubles.
+typedef struct {
+    A_FpLong mat[4][4];
+} A_Matrix4;
 
 enum { A_Err_NONE = 0, A_Err_GENERIC = 1, A_Err_STRUCT = 2, A_Err_PARAMETER = 3, A_Err_ALLOC = 4 };
 

@@ -8,14 +8,22 @@ typedef A_long PF_Err;
 typedef A_long PF_Fixed;
 typedef A_long PF_ParamIndex;
 typedef A_long PF_ParamValue;
+// A memory handle: void** on Windows, char** elsewhere.
+#ifdef _WIN32
 typedef void** PF_Handle;
+typedef char PF_Boolean;
+#else
+typedef char** PF_Handle;
+typedef unsigned char PF_Boolean;
+#endif
 typedef struct _PF_LayerAudio* PF_LayerAudio;
-typedef struct _PF_SoundWorld PF_SoundWorld;
 typedef struct _PF_PrivateData* PF_ProgPtr;
 
-#define PF_Version(vers, subvers, bugvers, stage, build)                                           \
-    (((vers)&0x7f) << 19 | ((subvers)&0xf) << 15 | ((bugvers)&0xf) << 11 | ((stage)&0x3) << 9 |    \
-     ((build)&0x1ff))
+// Packed version number: the major version's low three bits at bit 19 and its next four at
+// bit 26, so majors from 8 up keep their value.
+#define PF_VERSION(vers, subvers, bugvers, stage, build)                                           \
+    ((((vers) >> 3 & 0xf) << 26) | (((vers)&0x7) << 19) | (((subvers)&0xf) << 15) |                \
+     (((bugvers)&0xf) << 11) | (((stage)&0x3) << 9) | ((build)&0x1ff))
 
 enum {
     PF_Stage_DEVELOP = 0,
@@ -360,13 +368,15 @@ typedef A_long PF_UIAlignment;
 
 typedef struct {
     A_long reserved;
-    A_long* macContext;
     PF_CustomEventFlags events;
-    A_short comp_ui_width, comp_ui_height;
+    A_long comp_ui_width;
+    A_long comp_ui_height;
     PF_UIAlignment comp_ui_alignment;
-    A_short layer_ui_width, layer_ui_height;
+    A_long layer_ui_width;
+    A_long layer_ui_height;
     PF_UIAlignment layer_ui_alignment;
-    A_short preview_ui_width, preview_ui_height;
+    A_long preview_ui_width;
+    A_long preview_ui_height;
     PF_UIAlignment preview_ui_alignment;
 } PF_CustomUIInfo;
 
@@ -380,12 +390,12 @@ typedef struct {
     PF_Err (*progress)(PF_ProgPtr effect_ref, A_long current, A_long total);
     PF_Err (*register_ui)(PF_ProgPtr effect_ref, PF_CustomUIInfo* cust_info);
     PF_Err (*checkout_layer_audio)(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long start_time,
-                                   A_long duration, A_u_long time_scale, A_long rate,
+                                   A_long duration, A_u_long time_scale, A_u_long rate,
                                    A_long bytes_per_sample, A_long num_channels, A_long fmt_signed,
                                    PF_LayerAudio* audio);
     PF_Err (*checkin_layer_audio)(PF_ProgPtr effect_ref, PF_LayerAudio audio);
     PF_Err (*get_audio_data)(PF_ProgPtr effect_ref, PF_LayerAudio audio, void** data0,
-                             A_long* num_samples0, A_long* rate0, A_long* bytes_per_sample0,
+                             A_long* num_samples0, A_u_long* rate0, A_long* bytes_per_sample0,
                              A_long* num_channels0, A_long* fmt_signed0);
     void* reserved_str[3];
     void* reserved[10];
@@ -393,12 +403,28 @@ typedef struct {
 
 struct _PF_UtilCallbacks;
 
+// The effect API version the host speaks.
+typedef struct {
+    A_short major;
+    A_short minor;
+} PF_SpecVersion;
+
+// An audio buffer's description; effects without audio only need its size, so its contents
+// stay opaque.
+typedef struct {
+    A_FpLong reserved_rate;
+    A_u_char reserved[24];
+} PF_SoundWorld;
+
+typedef A_long PF_Field;
+typedef A_long PF_Quality;
+
 typedef struct {
     PF_InteractCallbacks inter;
     struct _PF_UtilCallbacks* utils;
     PF_ProgPtr effect_ref;
-    A_long quality;
-    A_u_long version_major_minor;
+    PF_Quality quality;
+    PF_SpecVersion version;
     A_long serial_num;
     A_long appl_id;
     A_long num_params;
@@ -410,7 +436,7 @@ typedef struct {
     A_long total_time;
     A_long local_time_step;
     A_u_long time_scale;
-    A_long field;
+    PF_Field field;
     PF_Fixed shutter_angle;
     A_long width;
     A_long height;
@@ -427,7 +453,7 @@ typedef struct {
     A_long start_sampL;
     A_long dur_sampL;
     A_long total_sampL;
-    void* src_snd;
+    PF_SoundWorld src_snd;
     SPBasicSuite* pica_basicP;
     A_long pre_effect_source_origin_x;
     A_long pre_effect_source_origin_y;
@@ -449,7 +475,7 @@ typedef struct {
     A_char return_msg[PF_MAX_EFFECT_MSG_LEN + 1];
     A_long start_sampL;
     A_long dur_sampL;
-    void* dest_snd;
+    PF_SoundWorld dest_snd;
     PF_OutFlags2 out_flags2;
 } PF_OutData;
 
@@ -465,5 +491,5 @@ typedef struct {
 #define DllExport __attribute__((visibility("default")))
 #endif
 
-typedef PF_Err (*PF_EntryPointFunc)(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
-                                    PF_ParamDef* params[], PF_LayerDef* output, void* extra);
+typedef PF_Err (*PF_FilterProc)(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
+                                PF_ParamDef* params[], PF_LayerDef* output, void* extra);

@@ -26,11 +26,21 @@ typedef struct {
     A_long ansi_procs[1];
 } PF_ANSICallbacks;
 
+typedef struct {
+    A_u_short alpha, red, green, blue;
+} PF_Pixel16;
+
+// Colour-space conversion callbacks; the effect converts nothing itself.
+typedef struct {
+    void* reserved[8];
+} PF_ColorCallbacks;
+
+// Slots the effect never calls are plain pointers: their place in the record is what counts.
 typedef struct _PF_UtilCallbacks {
     void* begin_sampling;
     void* subpixel_sample;
     void* area_sample;
-    void* get_batch_func;
+    void* get_batch_func_is_deprecated;
     void* end_sampling;
     void* composite_rect;
     void* blend;
@@ -54,7 +64,7 @@ typedef struct _PF_UtilCallbacks {
     void* get_callback_addr;
     void* app;
     PF_ANSICallbacks ansi;
-    void* colorCB;
+    PF_ColorCallbacks colorCB;
     void* get_platform_data;
     A_HandleSize (*host_get_handle_size)(PF_Handle pf_handle);
     void* iterate_origin_non_clip_src;
@@ -68,6 +78,6 @@ typedef struct _PF_UtilCallbacks {
     void* iterate_origin16;
     void* iterate_origin_non_clip_src16;
     PF_Err (*get_pixel_data8)(PF_EffectWorld* worldP, PF_PixelPtr pixelsP0, PF_Pixel8** pixPP);
-    PF_Err (*get_pixel_data16)(PF_EffectWorld* worldP, PF_PixelPtr pixelsP0, void** pixPP);
+    PF_Err (*get_pixel_data16)(PF_EffectWorld* worldP, PF_PixelPtr pixelsP0, PF_Pixel16** pixPP);
     A_long reserved[1];
 } PF_UtilCallbacks;

@@ -2,8 +2,6 @@
 #pragma once
 
 #include "AE_EffectCB.h"
-#include "AE_EffectUI.h"
-#include "DrawbotSuite.h"
 
 #define kPFANSISuite "PF ANSI Suite"
 #define kPFANSISuiteVersion1 1
@@ -30,20 +28,23 @@ typedef struct PF_ANSICallbacksSuite1 {
     A_FpLong (*acos)(A_FpLong);
 } PF_ANSICallbacksSuite1;
 
-// The handle suite as this host generation serves it (version 2).
+// "PF Handle Suite" version 2 is the record of the suite's first generation.
 #define kPFHandleSuite "PF Handle Suite"
-#define kPFHandleSuiteVersion2 2
+#define kPFHandleSuiteVersion1 2
 
-typedef struct PF_HandleSuite2 {
+typedef struct PF_HandleSuite1 {
     PF_Handle (*host_new_handle)(A_HandleSize size);
     void* (*host_lock_handle)(PF_Handle pf_handle);
     void (*host_unlock_handle)(PF_Handle pf_handle);
     void (*host_dispose_handle)(PF_Handle pf_handle);
     A_HandleSize (*host_get_handle_size)(PF_Handle pf_handle);
     PF_Err (*host_resize_handle)(A_HandleSize new_sizeL, PF_Handle* handlePH);
-} PF_HandleSuite2;
+} PF_HandleSuite1;
 
-typedef A_long PF_State[4];
+// A parameter's state, for comparing it over time; the host's own.
+typedef struct {
+    A_long reserved[4];
+} PF_State;
 typedef A_long PF_KeyIndex;
 typedef A_long PF_TimeDir;
 
@@ -57,17 +58,14 @@ typedef struct PF_ParamUtilsSuite3 {
                                  const A_Time* startPT0, const A_Time* durationPT0,
                                  PF_State* stateP);
     PF_Err (*PF_HasParamChanged)(PF_ProgPtr effect_ref, const PF_State* stateP,
-                                 PF_ParamIndex param_index, A_Boolean* changedPB);
-    PF_Err (*PF_HaveInputsChangedOverTimeSpan)(PF_ProgPtr effect_ref, const PF_State* stateP,
-                                               const A_Time* startPT0, const A_Time* durationPT0,
-                                               A_Boolean* changedPB);
+                                 PF_ParamIndex param_index, PF_Boolean* changedPB);
     PF_Err (*PF_IsIdenticalCheckout)(PF_ProgPtr effect_ref, PF_ParamIndex param_index,
                                      A_long what_time1, A_long time_step1, A_u_long time_scale1,
                                      A_long what_time2, A_long time_step2, A_u_long time_scale2,
-                                     A_Boolean* identicalPB);
+                                     PF_Boolean* identicalPB);
     PF_Err (*PF_FindKeyframeTime)(PF_ProgPtr effect_ref, PF_ParamIndex param_index,
                                   A_long what_time, A_u_long time_scale, PF_TimeDir time_dir,
-                                  A_Boolean* foundPB, PF_KeyIndex* key_indexP0, A_long* key_timeP0,
+                                  PF_Boolean* foundPB, PF_KeyIndex* key_indexP0, A_long* key_timeP0,
                                   A_u_long* key_timescaleP0);
     PF_Err (*PF_GetKeyframeCount)(PF_ProgPtr effect_ref, PF_ParamIndex param_index,
                                   PF_KeyIndex* key_countP);
@@ -78,36 +76,3 @@ typedef struct PF_ParamUtilsSuite3 {
     PF_Err (*PF_KeyIndexToTime)(PF_ProgPtr effect_ref, PF_ParamIndex param_index,
                                 PF_KeyIndex key_index, A_long* key_timeP, A_u_long* key_timescaleP);
 } PF_ParamUtilsSuite3;
-
-#define kPFEffectCustomUISuite "PF Effect Custom UI Suite"
-#define kPFEffectCustomUISuiteVersion1 1
-
-typedef struct PF_EffectCustomUISuite1 {
-    PF_Err (*PF_GetDrawingReference)(const PF_ContextH effect_contextH,
-                                     DRAWBOT_DrawRef* referenceP0);
-} PF_EffectCustomUISuite1;
-
-typedef struct {
-    A_u_short red, green, blue;
-} PF_App_Color;
-
-typedef A_long PF_App_ColorType;
-
-#define kPFAppSuite "PF AE App Suite"
-#define kPFAppSuiteVersion6 6
-
-typedef struct PF_AppSuite6 {
-    PF_Err (*PF_AppGetBgColor)(PF_App_Color* bg_colorP);
-    PF_Err (*PF_AppGetColor)(PF_App_ColorType color_type, PF_App_Color* app_colorP);
-    PF_Err (*PF_AppGetLanguage)(A_char* lang_tagZ);
-    PF_Err (*PF_GetPersonalInfo)(void* ppi);
-    PF_Err (*PF_GetFontStyleSheet)(A_long sheet, void* font_nameZ0, A_short* font_numPS0,
-                                   A_short* sizePS0, A_short* stylePS0);
-    PF_Err (*PF_SetCursor)(PF_CursorType cursor);
-    PF_Err (*PF_IsRenderEngine)(A_Boolean* render_enginePB);
-    PF_Err (*PF_AppColorPickerDialog)(const A_char* dialog_titleZ0, const void* sample_colorP,
-                                      A_Boolean use_ws_to_monitor_xformB, void* result_colorP);
-    PF_Err (*PF_GetMouse)(PF_Point* pointP);
-    PF_Err (*PF_InvalidateRect)(const PF_ContextH contextH, const PF_Rect* rectP0);
-    PF_Err (*PF_ConvertLocalToGlobal)(const PF_Point* localP, PF_Point* globalP);
-} PF_AppSuite6;

@@ -31,8 +31,8 @@ enum {
 
 typedef A_long PF_CursorType;
 enum {
-    PF_Cursor_CUSTOM = -1,
     PF_Cursor_NONE = 0,
+    PF_Cursor_CUSTOM,
     PF_Cursor_ARROW,
     PF_Cursor_HOLLOW_ARROW,
     PF_Cursor_WATCH_N_WAIT,
@@ -68,14 +68,11 @@ enum {
     PF_EO_UPDATE_NOW = 1L << 3
 };
 
+// The host's drawing context of a custom UI; past the window type it is the host's own.
 typedef struct {
-    A_long magic;
+    A_u_long magic;
     PF_WindowType w_type;
-    A_long reserved_flt;
-    A_long reserved_paneP;
-    A_long index;
-    A_long reserved_cgrafptr;
-    A_long reserved;
+    void* reserved[8];
 } PF_Context;
 typedef PF_Context** PF_ContextH;
 
@@ -125,17 +122,10 @@ typedef struct {
     A_long horiz_offset;
 } PF_EffectWindowInfo;
 
+// Coordinate and info-palette callbacks of an event; the header strip uses none of them.
 typedef struct {
     void* refcon;
-    void* layer_to_comp;
-    void* comp_to_layer;
-    void* get_comp2layer_xform;
-    void* get_layer2comp_xform;
-    void* source_to_frame;
-    void* frame_to_source;
-    void* info_draw_color;
-    void* info_draw_text;
-    void* info_draw_color2;
+    void* reserved[8];
 } PF_EventCallbacks;
 
 typedef struct {

@@ -54,8 +54,8 @@ enum {
 typedef A_long DRAWBOT_TextTruncation;
 enum {
     kDRAWBOT_TextTruncation_None = 0,
-    kDRAWBOT_TextTruncation_EndEllipsis,
-    kDRAWBOT_TextTruncation_PathEllipsis
+    kDRAWBOT_TextTruncation_EndEllipsis = 2,
+    kDRAWBOT_TextTruncation_PathEllipsis = 3
 };
 
 typedef A_long DRAWBOT_InterpolationPolicy;
@@ -170,8 +170,8 @@ typedef DRAWBOT_SurfaceSuite2 DRAWBOT_SurfaceSuiteCurrent;
 typedef struct {
     A_Err (*MoveTo)(DRAWBOT_PathRef in_path_ref, float in_x, float in_y);
     A_Err (*LineTo)(DRAWBOT_PathRef in_path_ref, float in_x, float in_y);
-    A_Err (*BezierTo)(DRAWBOT_PathRef in_path_ref, float in_pt1_x, float in_pt1_y, float in_pt2_x,
-                      float in_pt2_y, float in_pt3_x, float in_pt3_y);
+    A_Err (*BezierTo)(DRAWBOT_PathRef in_path_ref, const DRAWBOT_PointF32* in_pt1P,
+                      const DRAWBOT_PointF32* in_pt2P, const DRAWBOT_PointF32* in_pt3P);
     A_Err (*AddRect)(DRAWBOT_PathRef in_path_ref, const DRAWBOT_RectF32* in_rectPR);
     A_Err (*AddArc)(DRAWBOT_PathRef in_path_ref, const DRAWBOT_PointF32* in_centerP,
                     float in_radius, float in_start_angle, float in_sweep);

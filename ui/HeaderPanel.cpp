@@ -8,6 +8,7 @@
 #include "platform/win32/Win32Api.h"
 
 #include "AE_EffectCBSuites.h"
+#include "AE_EffectSuites.h"
 
 #include <atomic>
 #include <mutex>
@@ -17,8 +18,8 @@ namespace Neon {
 namespace {
 
 // Values of the host's interface the SDK headers do not name.
-constexpr PF_CursorType kLinkCursor = 23; // the host's predefined pointer over links
-constexpr INT kShowWindow = 5;            // SW_SHOW
+constexpr PF_CursorType kLinkCursor = PF_Cursor_FINGER_POINTER; // the pointer over links
+constexpr INT kShowWindow = 5;                                  // SW_SHOW
 
 // PF_App_Color channels are 16 bits.
 constexpr double kChannelScale = 1.5259e-05;
@@ -30,7 +31,7 @@ constexpr PF_Rect kTextBox = {120, 30, 200, 45};
 constexpr std::size_t kTextUnits = 256; // terminator included
 
 HeaderColors MakeHeaderColors(PF_InData* in_data) {
-    SuiteScoper<PF_AppSuite6> app(in_data->pica_basicP, kPFAppSuite, kPFAppSuiteVersion6);
+    SuiteScoper<PFAppSuite4> app(in_data->pica_basicP, kPFAppSuite, kPFAppSuiteVersion4);
     PF_App_Color bg{};
     // A host that cannot say keeps the zeroed colour: black is still a colour to draw on.
     app->PF_AppGetBgColor(&bg);

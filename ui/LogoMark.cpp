@@ -32,7 +32,8 @@ public:
     void moveTo(Point p) const { suite_.MoveTo(path_, x(p), y(p)); }
     void lineTo(Point p) const { suite_.LineTo(path_, x(p), y(p)); }
     void bezierTo(Point c1, Point c2, Point p) const {
-        suite_.BezierTo(path_, x(c1), y(c1), x(c2), y(c2), x(p), y(p));
+        const DRAWBOT_PointF32 c1f{x(c1), y(c1)}, c2f{x(c2), y(c2)}, pf{x(p), y(p)};
+        suite_.BezierTo(path_, &c1f, &c2f, &pf);
     }
     void close() const { suite_.Close(path_); }
 

@@ -26,7 +26,7 @@ protected:
         acquire(kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version2, surfaceSuite);
         acquire(kDRAWBOT_PathSuite, kDRAWBOT_PathSuite_Version1, paths);
         acquire(kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1, customUI);
-        acquire(kPFAppSuite, kPFAppSuiteVersion6, app);
+        acquire(kPFAppSuite, kPFAppSuiteVersion4, app);
         ASSERT_EQ(customUI->PF_GetDrawingReference(host.context(PF_Window_EFFECT), &drawRef),
                   PF_Err_NONE);
         ASSERT_EQ(draw->GetSupplier(drawRef, &supplier), A_Err_NONE);
@@ -85,7 +85,7 @@ protected:
     const DRAWBOT_SurfaceSuite2* surfaceSuite = nullptr;
     const DRAWBOT_PathSuite1* paths = nullptr;
     const PF_EffectCustomUISuite1* customUI = nullptr;
-    const PF_AppSuite6* app = nullptr;
+    const PFAppSuite4* app = nullptr;
     DRAWBOT_DrawRef drawRef = nullptr;
     DRAWBOT_SupplierRef supplier = nullptr;
     DRAWBOT_SurfaceRef surface = nullptr;
@@ -128,15 +128,17 @@ TEST_F(DrawbotHostTest, ABezierShapeCoversItsCentreAndStaysInItsHull) {
     DRAWBOT_PathRef blob = nullptr;
     ASSERT_EQ(supplierSuite->NewPath(supplier, &blob), 0);
     ASSERT_EQ(paths->MoveTo(blob, 20, 24), 0);
-    ASSERT_EQ(paths->BezierTo(blob, 20, 4, 60, 4, 60, 24), 0);
-    ASSERT_EQ(paths->BezierTo(blob, 60, 44, 20, 44, 20, 24), 0);
+    const DRAWBOT_PointF32 curve[] = {{20, 4}, {60, 4}, {60, 24}, {60, 44}, {20, 44}, {20, 24}};
+    ASSERT_EQ(paths->BezierTo(blob, &curve[0], &curve[1], &curve[2]), 0);
+    ASSERT_EQ(paths->BezierTo(blob, &curve[3], &curve[4], &curve[5]), 0);
     ASSERT_EQ(paths->Close(blob), 0);
     ASSERT_EQ(surfaceSuite->FillPath(surface, brush(0, 1, 0, 1), blob, 1), 0);
     EXPECT_EQ(at(40, 24), (Pixel{0, 255, 0, 255}));
     EXPECT_EQ(inked(19, 4, 61, 44).second, 0);
     EXPECT_EQ(at(21, 6)[3], 0); // a corner of the hull the curve bows away from
     EXPECT_EQ(host.callsTo("BezierTo")[0].args,
-              (std::vector<std::string>{"path#1", "20", "4", "60", "4", "60", "24"}));
+              (std::vector<std::string>{"path#1", "20,4", "60,4", "60,24"}));
+    EXPECT_EQ(paths->BezierTo(blob, &curve[0], nullptr, &curve[2]), A_Err_PARAMETER);
     EXPECT_EQ(paths->LineTo(blob, NAN, 1), A_Err_PARAMETER);
 }
 

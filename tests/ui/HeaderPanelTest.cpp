@@ -6,6 +6,7 @@
 #include "ui/HeaderPanel.h"
 
 #include "AE_EffectCBSuites.h"
+#include "AE_EffectSuites.h"
 #include "platform/win32/StandInControl.h"
 
 #include <gmock/gmock.h>
@@ -49,14 +50,23 @@ protected:
         return err;
     }
 
-    // Every point the mark's path was given, in order.
+    // Every point the mark's path was given, in order (MoveTo and LineTo take x and y,
+    // BezierTo three points recorded as "x,y").
     std::vector<Point> markPoints() {
         std::vector<Point> points;
         for (const auto& call : drawbot.calls()) {
             if (call.function == "MoveTo" || call.function == "LineTo" ||
                 call.function == "BezierTo") {
-                for (std::size_t i = 1; i + 1 < call.args.size(); i += 2) {
-                    points.push_back({std::stod(call.args[i]), std::stod(call.args[i + 1])});
+                std::vector<double> xy;
+                for (std::size_t i = 1; i < call.args.size(); ++i) {
+                    const std::size_t comma = call.args[i].find(',');
+                    xy.push_back(std::stod(call.args[i].substr(0, comma)));
+                    if (comma != std::string::npos) {
+                        xy.push_back(std::stod(call.args[i].substr(comma + 1)));
+                    }
+                }
+                for (std::size_t i = 0; i + 1 < xy.size(); i += 2) {
+                    points.push_back({xy[i], xy[i + 1]});
                 }
             }
         }
@@ -183,9 +193,10 @@ TEST_F(HeaderPanelTest, DrawFillsTheFrameThenTheMarkThenWritesTheDomain) {
     EXPECT_THAT(argsOf("NewDefaultFont", 1), ElementsAre("12"));
     ASSERT_EQ(drawbot.callsTo("DrawString").size(), 1u);
     const auto text = drawbot.callsTo("DrawString")[0].args;
+    // Truncation 2 is the published end ellipsis (1 cuts without one).
     EXPECT_THAT(
         std::vector<std::string>(text.begin(), text.begin() + 8),
-        ElementsAre("surface", "brush#3", "font#1", "zarvo.test", "120,43.5", "0", "1", "80"));
+        ElementsAre("surface", "brush#3", "font#1", "zarvo.test", "120,43.5", "0", "2", "80"));
 
     // Objects go back in the reverse order of making, the mark's path after the text.
     EXPECT_THAT(argsOf("ReleaseObject", 0),

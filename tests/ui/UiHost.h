@@ -7,6 +7,7 @@
 #include "host/EntryPoint.h"
 
 #include "AE_EffectCBSuites.h"
+#include "AE_EffectSuites.h"
 #include "AE_EffectUI.h"
 
 #include <gtest/gtest.h>
