@@ -52,6 +52,14 @@ std::uint32_t PiPLProperty::asLong() const {
     return read32(data, 0);
 }
 
+PiPLVersion PiPLProperty::asVersion() const {
+    if (data.size() != 4) {
+        throw std::runtime_error("PiPL property " + key + " is not a version");
+    }
+    return {static_cast<std::uint16_t>(data[0] | data[1] << 8),
+            static_cast<std::uint16_t>(data[2] | data[3] << 8)};
+}
+
 PiPL PiPL::parse(const std::vector<std::uint8_t>& bytes) {
     PiPL pipl;
     if (bytes.size() < 2 || (bytes[0] | bytes[1] << 8) != 1) {

@@ -9,6 +9,11 @@
 
 namespace aehost {
 
+struct PiPLVersion {
+    std::uint16_t major = 0;
+    std::uint16_t minor = 0;
+};
+
 struct PiPLProperty {
     std::string vendor;
     std::string key;
@@ -18,6 +23,8 @@ struct PiPLProperty {
     std::string asPString() const; // length byte, then the text
     std::string asCString() const; // text up to its terminating zero
     std::uint32_t asLong() const;  // little-endian 32-bit
+    // Two little-endian 16-bit words, major first: 2.0 is the bytes 02 00 00 00.
+    PiPLVersion asVersion() const;
 };
 
 class PiPL {

@@ -2,8 +2,9 @@
 # The Windows check: cross-builds ZarvoNeon.aex and zarvo-neon.exe with MinGW-w64, runs them
 # under Wine (real WGL, over Mesa under Xvfb) and compares them with the Linux build: the About
 # text, the controls, and renders byte for byte. Also checks what the module exports and imports,
-# and that modules without a PiPL or an entry point are refused. Installs what is missing
-# (root or sudo) and builds the Linux tree first. Exits non-zero on any difference.
+# its PiPL resource byte for byte, and that modules without a PiPL or an entry point are refused.
+# Installs what is missing (root or sudo) and builds the Linux tree first. Exits non-zero on any
+# difference.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -49,6 +50,9 @@ for binary in "$win/bin/ZarvoNeon.aex" "$win/bin/zarvo-neon.exe"; do
     done
     echo "$(basename "$binary") imports: $(echo $imports)"
 done
+# The PiPL resource, byte for byte, by the checker that CTest runs on the Linux module.
+build/bin/zarvo_pipl_check "$win/bin/ZarvoNeon.aex" ||
+    fail "ZarvoNeon.aex: its PiPL resource is not the expected bytes (above)"
 
 # Wine with a prefix of its own, made once and kept outside the work tree.
 export WINEPREFIX="${ZARVO_CACHE:-${HOME:-/tmp}/.cache/zarvo-neon}/wineprefix"

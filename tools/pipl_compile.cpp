@@ -4,7 +4,8 @@
 // Binary layout, as the host reads a Windows resource: u16 1, u32 list version (0), u32 property
 // count; then per property: vendor, key, u32 id (0), u32 data length, data padded with zeros to a
 // multiple of 4. Every number is little-endian, and so is every four-character code: each is
-// stored as the 32-bit value of its characters, so "8BIM" lands in the file as "MIB8". The
+// stored as the 32-bit value of its characters, so "8BIM" lands in the file as "MIB8". A version
+// is two 16-bit words, major then minor: 2.0 is the bytes 02 00 00 00, not one 32-bit value. The
 // .pipl section holds the same bytes, so one reader serves both platforms.
 //
 // Usage: pipl_compile DESCRIPTION.pipl OUTPUT (.cpp or .rc)
@@ -22,6 +23,11 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+void put16(Bytes& out, std::uint16_t v) {
+    out.push_back(static_cast<std::uint8_t>(v));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
 void put32(Bytes& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) {
         out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
@@ -38,8 +44,13 @@ void putCode(Bytes& out, const std::string& code) {
 
 std::uint32_t parseLong(const std::string& text) {
     std::size_t used = 0;
-    const unsigned long value = std::stoul(text, &used, 0);
-    if (used != text.size() || value > 0xffffffffUL) {
+    unsigned long value = 0;
+    try {
+        value = std::stoul(text, &used, 0);
+    } catch (const std::logic_error&) {
+        used = 0;
+    }
+    if (used == 0 || used != text.size() || text[0] == '-' || value > 0xffffffffUL) {
         throw std::runtime_error("not a 32-bit number: " + text);
     }
     return static_cast<std::uint32_t>(value);
@@ -67,7 +78,13 @@ Bytes encodeValue(const std::string& type, const std::string& rest) {
         if (!(in >> major >> minor) || (in >> extra)) {
             throw std::runtime_error("a version is 'major minor': " + rest);
         }
-        put32(data, parseLong(major) << 16 | (parseLong(minor) & 0xffff));
+        for (const std::string* part : {&major, &minor}) {
+            const std::uint32_t value = parseLong(*part);
+            if (value > 0xffff) {
+                throw std::runtime_error("a version part is a 16-bit number: " + *part);
+            }
+            put16(data, static_cast<std::uint16_t>(value));
+        }
     } else if (type == "long") {
         put32(data, parseLong(rest));
     } else {

@@ -33,8 +33,11 @@ TEST(ModuleFileTest, PiPLHoldsTwelvePropertiesInOrder) {
     EXPECT_EQ(props[1].asPString(), "Zarvo Neon");
     EXPECT_EQ(props[2].asPString(), "Zarvo");
     EXPECT_EQ(props[3].asCString(), "EntryPointFunc");
-    EXPECT_EQ(props[4].asLong(), 2u << 16 | 0);
-    EXPECT_EQ(props[5].asLong(), 13u << 16 | 14);
+    // PiPL version 2.0 and effect API 13.14, each as two 16-bit words.
+    EXPECT_EQ(props[4].asVersion().major, 2);
+    EXPECT_EQ(props[4].asVersion().minor, 0);
+    EXPECT_EQ(props[5].asVersion().major, 13);
+    EXPECT_EQ(props[5].asVersion().minor, 14);
     EXPECT_EQ(props[6].asLong(), 0x00080001u);
     EXPECT_EQ(props[7].asLong(), 0u);
     EXPECT_EQ(props[8].asLong(), 0x8000u);

@@ -12,6 +12,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -105,6 +108,35 @@ TEST_F(GpuLifetimeGLTest, TheModuleFromDiskMakesRealContextsToo) {
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
     EXPECT_EQ(win32standin::liveContextCount(), before);
     EXPECT_EQ(wglGetCurrentContext(), hostContext.context());
+}
+
+// The host takes the flags from the PiPL before loading the module and from global set-up after;
+// they must agree where the host reads them. Raw buffers, not the SDK's records: the sizes, the
+// offsets and the command numbers are the published ones (Windows x64 and x86-64 Linux agree).
+TEST_F(GpuLifetimeGLTest, GlobalSetupWritesThePiPLFlagsAtThePublishedOffsets) {
+    const aehost::EffectModule module(ZARVO_MODULE_PATH);
+    alignas(8) std::array<unsigned char, 408> inData{};  // PF_InData
+    alignas(8) std::array<unsigned char, 408> outData{}; // PF_OutData
+    const auto send = [&](PF_Cmd cmd) {
+        return module.entryPoint()(cmd, reinterpret_cast<PF_InData*>(inData.data()),
+                                   reinterpret_cast<PF_OutData*>(outData.data()), nullptr, nullptr,
+                                   nullptr);
+    };
+    const auto outWord = [&](std::size_t offset) {
+        std::uint32_t value;
+        std::memcpy(&value, outData.data() + offset, sizeof value);
+        return value;
+    };
+    const aehost::PiPLProperty* version = module.pipl().find("eVER");
+    const aehost::PiPLProperty* flags = module.pipl().find("eGLO");
+    const aehost::PiPLProperty* flags2 = module.pipl().find("eGL2");
+    ASSERT_TRUE(version && flags && flags2);
+
+    ASSERT_EQ(send(1), PF_Err_NONE) << "global set-up: " << outData.data() + 100; // return_msg
+    EXPECT_EQ(outWord(0), version->asLong()) << "my_version";
+    EXPECT_EQ(outWord(96), flags->asLong()) << "out_flags";
+    EXPECT_EQ(outWord(400), flags2->asLong()) << "out_flags2";
+    EXPECT_EQ(send(3), PF_Err_NONE) << "global set-down";
 }
 
 } // namespace
