@@ -7,6 +7,8 @@
 #include "ActiveInstance.h"
 #include "EffectModule.h"
 #include "DeclaredParam.h"
+#include "GuardedRecord.h"
+#include "AE_EffectUI.h"
 #include "HandlePool.h"
 #include "ParamStreams.h"
 #include "SuiteHost.h"
@@ -31,7 +33,7 @@ class EffectHost {
 public:
     explicit EffectHost(const EffectModule& module);
     // For tests that link the effect's code directly.
-    explicit EffectHost(PF_EntryPointFunc entry);
+    explicit EffectHost(PF_FilterProc entry);
     ~EffectHost();
     EffectHost(const EffectHost&) = delete;
     EffectHost& operator=(const EffectHost&) = delete;
@@ -52,8 +54,14 @@ public:
         ActiveInstance<ParamStreams>::Scope streams_;
     };
 
+    // Sends one command. The module gets its own copy of PF_InData and its extra record, each
+    // followed by a guard zone; a module that writes past a record or into the sound worlds,
+    // writes PF_InData, or calls a slot it is not meant to call, fails the command with
+    // PF_Err_INTERNAL_STRUCT_DAMAGED (unless it failed already) and `faults()` says what it did.
     PF_Err send(PF_Cmd cmd, PF_ParamDef* params[] = nullptr, PF_LayerDef* output = nullptr,
                 void* extra = nullptr);
+    // What the module did wrong during the last command, one line each; empty when nothing.
+    const std::vector<std::string>& faults() const { return faults_; }
 
     // The About text, or std::nullopt when the command failed.
     std::optional<std::string> about();
@@ -70,7 +78,7 @@ public:
     PF_Err render(PF_EffectWorld* input, PF_EffectWorld* output, const FrameTime& frame);
 
     PF_InData& inData() { return in_; }
-    PF_OutData& outData() { return out_; }
+    PF_OutData& outData() { return out_.record; }
     SuiteHost& suites() { return suites_; }
     HandlePool& handles() { return handles_; }
     ParamStreams& streams() { return streams_; }
@@ -105,15 +113,19 @@ private:
                                 A_long time_step, A_u_long time_scale, PF_ParamDef* param);
     static PF_Err checkinParam(PF_ProgPtr ref, PF_ParamDef* param);
     static PF_Err pixelData8(PF_EffectWorld* world, PF_PixelPtr pixels, PF_Pixel8** out);
+    // Calls the module with guarded copies of PF_InData and, for the commands that have one,
+    // the extra record.
+    PF_Err call(PF_Cmd cmd, PF_InData& in, PF_ParamDef* params[], PF_LayerDef* output, void* extra);
 
-    PF_EntryPointFunc entry_;
+    PF_FilterProc entry_;
     SuiteHost suites_;
     HandlePool handles_;
     ParamStreams streams_{suites_};
     PF_ANSICallbacksSuite1 ansiSuite_;
     PF_UtilCallbacks utils_;
     PF_InData in_;
-    PF_OutData out_;
+    GuardedRecord<PF_OutData> out_{PF_OutData{}};
+    std::vector<std::string> faults_;
 
     std::vector<DeclaredParam> declared_;
     int addParamCalls_ = 0;

@@ -3,6 +3,35 @@
 #include <cstdio>
 
 namespace aehost {
+namespace {
+
+std::string text(const PiPLVersion& v) {
+    return std::to_string(v.major) + "." + std::to_string(v.minor);
+}
+
+// The PiPL must be of version 2.0, and the effect built for an API this host speaks: each
+// version is two 16-bit words, major first, and a module that wrote them the other way round
+// reads as 0.2 and 14.13.
+void checkVersions(const std::string& path, const PiPL& pipl) {
+    const PiPLProperty* piplVersion = pipl.find("ePVR");
+    const PiPLProperty* apiVersion = pipl.find("eSVR");
+    if (piplVersion == nullptr || apiVersion == nullptr) {
+        throw ModuleError(path + " has no PiPL or effect API version ('ePVR', 'eSVR')");
+    }
+    const PiPLVersion v = piplVersion->asVersion();
+    if (v.major != kPiPLVersion.major || v.minor != kPiPLVersion.minor) {
+        throw ModuleError(path + " has a PiPL of version " + text(v) + "; this host reads " +
+                          text(kPiPLVersion));
+    }
+    const PiPLVersion api = apiVersion->asVersion();
+    if (api.major > kHostApiVersion.major ||
+        (api.major == kHostApiVersion.major && api.minor > kHostApiVersion.minor)) {
+        throw ModuleError(path + " is built for effect API " + text(api) +
+                          ", newer than this host's " + text(kHostApiVersion));
+    }
+}
+
+} // namespace
 
 EffectModule::EffectModule(const std::string& path) : path_(path) {
     if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
@@ -25,6 +54,7 @@ EffectModule::EffectModule(const std::string& path) : path_(path) {
         if (pipl_.find("8664") == nullptr) {
             throw ModuleError(path + " has no 64-bit entry point (no '8664' PiPL property)");
         }
+        checkVersions(path, pipl_);
         if (name().empty() || matchName().empty()) {
             throw ModuleError(path + " has no effect name or match name in its PiPL");
         }
@@ -40,7 +70,7 @@ EffectModule::EffectModule(const std::string& path) : path_(path) {
         throw ModuleError("cannot load " + path + ": " + e.what());
     }
     const std::string entryName = pipl_.find("8664")->asCString();
-    entry_ = reinterpret_cast<PF_EntryPointFunc>(library_->symbol(entryName));
+    entry_ = reinterpret_cast<PF_FilterProc>(library_->symbol(entryName));
     if (entry_ == nullptr) {
         throw ModuleError(path + " does not export its entry point " + entryName);
     }

@@ -13,6 +13,10 @@
 
 namespace aehost {
 
+// The PiPL version this host reads, and the effect API version it speaks (in_data->version).
+constexpr PiPLVersion kPiPLVersion{2, 0};
+constexpr PiPLVersion kHostApiVersion{13, 14};
+
 struct ModuleError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
@@ -20,7 +24,8 @@ struct ModuleError : std::runtime_error {
 class EffectModule {
 public:
     // Throws ModuleError with a message for the user when the file is missing, is not an
-    // effect, names no 64-bit entry point, or cannot be loaded.
+    // effect, names no 64-bit entry point, has a PiPL of another version or is built for a
+    // newer effect API, or cannot be loaded.
     explicit EffectModule(const std::string& path);
     ~EffectModule();
     EffectModule(const EffectModule&) = delete;
@@ -31,7 +36,7 @@ public:
     std::string name() const;
     std::string category() const;
     std::string matchName() const;
-    PF_EntryPointFunc entryPoint() const { return entry_; }
+    PF_FilterProc entryPoint() const { return entry_; }
 
     // The module found beside the running program (the one the build puts there).
     static std::string besideProgram();
@@ -40,7 +45,7 @@ private:
     std::string path_;
     PiPL pipl_;
     std::unique_ptr<ModuleLibrary> library_;
-    PF_EntryPointFunc entry_ = nullptr;
+    PF_FilterProc entry_ = nullptr;
 };
 
 } // namespace aehost

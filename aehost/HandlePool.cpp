@@ -37,15 +37,6 @@ HandlePool::~HandlePool() {
     ActiveInstance<HandlePool>::remove(this);
 }
 
-void HandlePool::fillCallbacks(PF_UtilCallbacks& utils) const {
-    utils.host_new_handle = suite_.host_new_handle;
-    utils.host_lock_handle = suite_.host_lock_handle;
-    utils.host_unlock_handle = suite_.host_unlock_handle;
-    utils.host_dispose_handle = suite_.host_dispose_handle;
-    utils.host_get_handle_size = suite_.host_get_handle_size;
-    utils.host_resize_handle = suite_.host_resize_handle;
-}
-
 PF_Handle HandlePool::newHandle(A_HandleSize size) {
     HandlePool* active = ActiveInstance<HandlePool>::get();
     if (active == nullptr) {

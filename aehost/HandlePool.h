@@ -1,4 +1,4 @@
-// Host memory handles, served through the "PF Handle Suite" and utils->host_*_handle. Tracks
+// Host memory handles, served through the "PF Handle Suite". Tracks
 // live handles and locks, and can be told to fail allocations.
 #pragma once
 
@@ -16,8 +16,7 @@ public:
     HandlePool(const HandlePool&) = delete;
     HandlePool& operator=(const HandlePool&) = delete;
 
-    const PF_HandleSuite2* suite() const { return &suite_; }
-    void fillCallbacks(PF_UtilCallbacks& utils) const;
+    PF_HandleSuite1* suite() { return &suite_; }
 
     // The next `count` allocations return null.
     void failAllocations(int count) { failures_ = count; }
@@ -33,7 +32,7 @@ private:
     static A_HandleSize sizeOf(PF_Handle handle);
     static PF_Err resize(A_HandleSize size, PF_Handle* handle);
 
-    PF_HandleSuite2 suite_;
+    PF_HandleSuite1 suite_;
     int failures_ = 0;
     int live_ = 0;
     int locked_ = 0;

@@ -67,6 +67,7 @@ SuiteHost::SuiteHost() : basic_{} {
     basic_.IsEqual = [](const char* a, const char* b) -> SPBoolean {
         return std::strcmp(a, b) == 0;
     };
+    Traps::fill(&basic_, sizeof basic_, "SPBasicSuite");
     ActiveInstance<SuiteHost>::push(this);
 }
 
@@ -74,7 +75,7 @@ SuiteHost::~SuiteHost() {
     ActiveInstance<SuiteHost>::remove(this);
 }
 
-void SuiteHost::provide(const std::string& name, A_long version, const void* suite) {
+void SuiteHost::provideRecord(const std::string& name, A_long version, const void* suite) {
     std::lock_guard<std::mutex> lock(mutex_);
     suites_[{name, version}] = suite;
 }

@@ -3,6 +3,8 @@
 // so one SuiteHost serves the whole process (the most recently made one is active).
 #pragma once
 
+#include "Traps.h"
+
 #include "AE_EffectCBSuites.h"
 
 #include <map>
@@ -31,7 +33,12 @@ public:
     SPBasicSuite* basic() { return &basic_; }
 
     // Registers a suite record under a name and version (the record must outlive the host).
-    void provide(const std::string& name, A_long version, const void* suite);
+    // Slots the record leaves empty get stand-ins that fail naming the slot, as would a
+    // function the host does not serve.
+    template <class Suite> void provide(const std::string& name, A_long version, Suite* suite) {
+        Traps::fill(suite, sizeof(Suite), "\"" + name + "\" version " + std::to_string(version));
+        provideRecord(name, version, suite);
+    }
     void refuse(const std::string& name) { refused_.insert(name); }
     void allow(const std::string& name) { refused_.erase(name); }
 
@@ -43,6 +50,7 @@ public:
     int unmatchedReleases() const { return unmatchedReleases_; }
 
 private:
+    void provideRecord(const std::string& name, A_long version, const void* suite);
     static SPErr acquire(const char* name, A_long version, const void** suite);
     static SPErr release(const char* name, A_long version);
 

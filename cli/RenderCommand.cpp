@@ -20,6 +20,18 @@
 namespace zarvo {
 namespace {
 
+// The module's own message, then what the host caught it doing.
+std::string why(aehost::EffectHost& host) {
+    std::string text;
+    if (host.outData().return_msg[0] != '\0') {
+        text += std::string(": ") + host.outData().return_msg;
+    }
+    for (const std::string& fault : host.faults()) {
+        text += (text.empty() ? ": " : "; ") + fault;
+    }
+    return text;
+}
+
 // Global set-up and set-down of the module around a run, whichever way the run ends.
 class EffectSession {
 public:
@@ -38,14 +50,15 @@ public:
     bool start() {
         PF_Err err = host_.send(PF_Cmd_GLOBAL_SETUP);
         if (err != PF_Err_NONE) {
-            std::cerr << "zarvo-neon: the effect could not start: " << host_.outData().return_msg
-                      << " (error " << err << ")\n";
+            std::cerr << "zarvo-neon: the effect could not start (error " << err << ")"
+                      << why(host_) << "\n";
             return false;
         }
         started_ = true;
         err = host_.paramsSetup();
         if (err != PF_Err_NONE) {
-            std::cerr << "zarvo-neon: parameter set-up failed with error " << err << "\n";
+            std::cerr << "zarvo-neon: parameter set-up failed with error " << err << why(host_)
+                      << "\n";
             return false;
         }
         return true;
@@ -59,11 +72,7 @@ private:
 };
 
 std::string renderFailure(aehost::EffectHost& host, PF_Err err) {
-    std::string message = "rendering failed (error " + std::to_string(err) + ")";
-    if (host.outData().return_msg[0] != '\0') {
-        message += std::string(": ") + host.outData().return_msg;
-    }
-    return message;
+    return "rendering failed (error " + std::to_string(err) + ")" + why(host);
 }
 
 // Renders `layer` at `time`, then again on `threads` new threads, one after another, as a

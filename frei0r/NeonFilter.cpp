@@ -133,7 +133,10 @@ bool NeonFilter::render(double time, const std::uint32_t* in, std::uint32_t* out
     host_->outData().return_msg[0] = '\0';
     const PF_Err err = host_->render(input_->world(), output_->world());
     if (err != PF_Err_NONE) {
-        const std::string why = host_->outData().return_msg;
+        std::string why = host_->outData().return_msg;
+        for (const std::string& fault : host_->faults()) {
+            why += (why.empty() ? "" : " ") + fault + ".";
+        }
         reportOnce("render", why.empty()
                                  ? "the effect failed on a frame (error " + std::to_string(err) +
                                        "); frames pass through unchanged"

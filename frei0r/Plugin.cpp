@@ -118,7 +118,10 @@ F0R_EXPORT int f0r_init() {
         aehost::EffectHost::Activation active(*p.globalHost);
         p.ready = p.globalHost->send(PF_Cmd_GLOBAL_SETUP) == PF_Err_NONE;
         if (!p.ready) {
-            const std::string why = p.globalHost->outData().return_msg;
+            std::string why = p.globalHost->outData().return_msg;
+            for (const std::string& fault : p.globalHost->faults()) {
+                why += (why.empty() ? "" : "; ") + fault;
+            }
             std::fprintf(stderr, "zarvo_neon: the effect could not start%s%s\n",
                          why.empty() ? "" : ": ", why.c_str());
         }
