@@ -82,31 +82,45 @@ template <class T> constexpr bool match_integer(Cursor& c) {
 
 template <class T> constexpr bool match(Cursor& c);
 
-template <class R, bool Variadic, class... Args> constexpr bool match_function(Cursor& c) {
-    if (!c.eat("fn("))
+// A function type read element by element: "fn(" for shapes, "(" for argument classes. Each
+// argument and the result is matched by Element<T>::match.
+template <template <class> class Element, class R, bool Variadic, class... Args>
+constexpr bool match_signature(Cursor& c, std::string_view open) {
+    if (!c.eat(open))
         return false;
     bool ok = true;
     std::size_t index = 0;
-    ((ok = ok && (index++ == 0 || c.eat(",")) && match<Args>(c)), ...);
+    ((ok = ok && (index++ == 0 || c.eat(",")) && Element<Args>::match(c)), ...);
     if (!ok)
         return false;
     if constexpr (Variadic) {
         if (!c.eat(sizeof...(Args) == 0 ? "..." : ",..."))
             return false;
     }
-    return c.eat(")->") && match<R>(c);
+    return c.eat(")->") && Element<R>::match(c);
 }
 
-template <class F> struct Function;
-template <class R, class... Args> struct Function<R(Args...)> {
-    static constexpr bool match(Cursor& c) { return match_function<R, false, Args...>(c); }
+template <template <class> class Element, class F> struct Signature;
+template <template <class> class Element, class R, class... Args>
+struct Signature<Element, R(Args...)> {
+    static constexpr bool match(Cursor& c, std::string_view open) {
+        return match_signature<Element, R, false, Args...>(c, open);
+    }
 };
-template <class R, class... Args> struct Function<R(Args..., ...)> {
-    static constexpr bool match(Cursor& c) { return match_function<R, true, Args...>(c); }
+template <template <class> class Element, class R, class... Args>
+struct Signature<Element, R(Args..., ...)> {
+    static constexpr bool match(Cursor& c, std::string_view open) {
+        return match_signature<Element, R, true, Args...>(c, open);
+    }
 };
-template <class R, class... Args> struct Function<R(Args...) noexcept> : Function<R(Args...)> {};
-template <class R, class... Args>
-struct Function<R(Args..., ...) noexcept> : Function<R(Args..., ...)> {};
+template <template <class> class Element, class R, class... Args>
+struct Signature<Element, R(Args...) noexcept> : Signature<Element, R(Args...)> {};
+template <template <class> class Element, class R, class... Args>
+struct Signature<Element, R(Args..., ...) noexcept> : Signature<Element, R(Args..., ...)> {};
+
+template <class T> struct Shape {
+    static constexpr bool match(Cursor& c) { return detail::match<T>(c); }
+};
 
 template <class T> constexpr bool match(Cursor& c) {
     if constexpr (std::is_same_v<T, void>) {
@@ -119,7 +133,7 @@ template <class T> constexpr bool match(Cursor& c) {
             return false;
         return match<std::remove_cv_t<Pointee>>(c) && c.eat(")");
     } else if constexpr (std::is_function_v<T>) {
-        return Function<T>::match(c);
+        return Signature<Shape, T>::match(c, "fn(");
     } else if constexpr (std::is_array_v<T>) {
         using Element = std::remove_extent_t<T>;
         if constexpr (std::extent_v<T> == 0 ||
@@ -250,31 +264,9 @@ template <class T> constexpr bool match_class(Cursor& c) {
     }
 }
 
-template <class R, bool Variadic, class... Args> constexpr bool match_classes(Cursor& c) {
-    if (!c.eat("("))
-        return false;
-    bool ok = true;
-    std::size_t index = 0;
-    ((ok = ok && (index++ == 0 || c.eat(",")) && match_class<Args>(c)), ...);
-    if (!ok)
-        return false;
-    if constexpr (Variadic) {
-        if (!c.eat(sizeof...(Args) == 0 ? "..." : ",..."))
-            return false;
-    }
-    return c.eat(")->") && match_class<R>(c);
-}
-
-template <class F> struct Classes;
-template <class R, class... Args> struct Classes<R(Args...)> {
-    static constexpr bool match(Cursor& c) { return match_classes<R, false, Args...>(c); }
+template <class T> struct ArgumentClass {
+    static constexpr bool match(Cursor& c) { return match_class<T>(c); }
 };
-template <class R, class... Args> struct Classes<R(Args..., ...)> {
-    static constexpr bool match(Cursor& c) { return match_classes<R, true, Args...>(c); }
-};
-template <class R, class... Args> struct Classes<R(Args...) noexcept> : Classes<R(Args...)> {};
-template <class R, class... Args>
-struct Classes<R(Args..., ...) noexcept> : Classes<R(Args..., ...)> {};
 
 constexpr bool read_class(Cursor& c, bool result) {
     unsigned long long n = 0;
@@ -318,7 +310,8 @@ template <class T> constexpr bool call_classes_are(std::string_view classes) {
     using U = std::remove_cv_t<T>;
     if constexpr (std::is_pointer_v<U> && std::is_function_v<std::remove_pointer_t<U>>) {
         detail::Cursor c{classes};
-        return detail::Classes<std::remove_pointer_t<U>>::match(c) && c.done();
+        return detail::Signature<detail::ArgumentClass, std::remove_pointer_t<U>>::match(c, "(") &&
+               c.done();
     } else {
         return false;
     }
