@@ -60,4 +60,30 @@ void HostGLContext::makeCurrent() const {
     wglMakeCurrent(dc_, context_);
 }
 
+int HostGLContext::frameLimit() const {
+    constexpr unsigned kMaxTextureSize = 0x0D33;
+    constexpr unsigned kMaxRenderbufferSize = 0x84E8;
+    using GetIntegerv = void(APIENTRY*)(unsigned, int*);
+    HGLRC before = wglGetCurrentContext();
+    HDC beforeDc = wglGetCurrentDC();
+    makeCurrent();
+    // Through void(*)(), which converts to any function pointer type without a warning.
+    auto get = reinterpret_cast<GetIntegerv>(
+        reinterpret_cast<void (*)()>(wglGetProcAddress("glGetIntegerv")));
+#ifdef _WIN32
+    // Windows hands out OpenGL 1.1 functions from opengl32.dll only.
+    if (get == nullptr) {
+        get = reinterpret_cast<GetIntegerv>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleA("opengl32.dll"), "glGetIntegerv")));
+    }
+#endif
+    int texture = 0, renderbuffer = 0;
+    if (get != nullptr) {
+        get(kMaxTextureSize, &texture);
+        get(kMaxRenderbufferSize, &renderbuffer);
+    }
+    wglMakeCurrent(beforeDc, before);
+    return texture < renderbuffer ? texture : renderbuffer;
+}
+
 } // namespace aehost

@@ -18,6 +18,9 @@ public:
     HostGLContext& operator=(const HostGLContext&) = delete;
 
     void makeCurrent() const;
+    // The largest frame side this GPU renders (the smaller of its texture and renderbuffer
+    // limits), 0 when it does not say; the calling thread's current context is kept.
+    int frameLimit() const;
     HDC dc() const { return dc_; }
     HGLRC context() const { return context_; }
 

@@ -139,14 +139,17 @@ void parseValue(PF_ParamIndex index, const std::string& value,
         std::istringstream choices(param.choices);
         std::string choice;
         std::string known;
+        int count = 0;
         for (int position = 1; std::getline(choices, choice, '|'); ++position) {
             if (lower(choice) == lower(value) || value == std::to_string(position)) {
                 target.u.pd.value = position;
                 return;
             }
             known += (known.empty() ? "" : ", ") + choice;
+            count = position;
         }
-        throw ControlError("\"" + name + "\" is one of " + known + ", not \"" + value + "\"");
+        throw ControlError("\"" + name + "\" is one of " + known + ", or its number 1 to " +
+                           std::to_string(count) + ", not \"" + value + "\"");
     }
     case PF_Param_COLOR:
         target.u.cd.value = parseColor(name, value);

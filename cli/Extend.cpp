@@ -10,6 +10,10 @@
 namespace zarvo {
 namespace {
 
+// The controls the neon's reach is worked out from.
+constexpr const char* kReachControls[] = {"Start Distance", "End Distance", "Stroke Width",
+                                          "Glow Size",      "Smooth",       "Quality"};
+
 int slider(const aehost::ParamStreams& streams, const std::vector<aehost::DeclaredParam>& declared,
            const A_Time& time, const char* name) {
     return streams.valueAt(findControl(name, declared), time).u.sd.value;
@@ -53,14 +57,23 @@ double neonReach(const aehost::ParamStreams& streams,
 
 int borderPixels(const Extension& extension, const aehost::ParamStreams& streams,
                  const std::vector<aehost::DeclaredParam>& declared, const FrameRange& range,
-                 const FrameRate& rate, int downsample) {
+                 const FrameRate& rate, int downsample, const std::function<void()>& frameDone) {
     if (!extension.automatic) {
         return (extension.pixels + downsample - 1) / downsample;
     }
+    bool animated = false;
+    for (const char* name : kReachControls) {
+        animated = animated || !streams.keyframes(findControl(name, declared)).empty();
+    }
     double reach = 0.0;
-    for (int frame = range.first; frame <= range.last; ++frame) {
+    // Without keyframes every frame reaches as far as the first.
+    const int last = animated ? range.last : range.first;
+    for (int frame = range.first; frame <= last; ++frame) {
         const aehost::FrameTime at = frameTime(rate, frame);
         reach = std::max(reach, neonReach(streams, declared, {at.time, at.scale}, downsample));
+        if (animated && frameDone) {
+            frameDone();
+        }
     }
     return std::min(int(std::ceil(reach)), aehost::kMaxLayerSide);
 }

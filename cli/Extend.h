@@ -6,6 +6,7 @@
 #include "FrameSequence.h"
 #include "ParamStreams.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,9 +28,11 @@ double neonReach(const aehost::ParamStreams& streams,
 
 // The border for every frame of `range`, in pixels of the frame the effect sees: the given
 // pixels at 1/downsample (rounded up), or for `auto` the largest reach over the range, so the
-// frames of a sequence keep one size.
+// frames of a sequence keep one size. When a control the reach depends on is keyframed, every
+// frame is looked at, and `frameDone` is called after each.
 int borderPixels(const Extension& extension, const aehost::ParamStreams& streams,
                  const std::vector<aehost::DeclaredParam>& declared, const FrameRange& range,
-                 const FrameRate& rate, int downsample);
+                 const FrameRate& rate, int downsample,
+                 const std::function<void()>& frameDone = nullptr);
 
 } // namespace zarvo

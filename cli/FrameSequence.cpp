@@ -19,6 +19,18 @@ bool allDigits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
+// "%%" stands for one '%', as printf writes it.
+std::string unescapePercents(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == '%') {
+            ++i;
+        }
+    }
+    return out;
+}
+
 std::optional<int> frameNumber(const std::string& digits) {
     if (!allDigits(digits) || digits.size() > kMaxFrameDigits) {
         return std::nullopt;
@@ -42,8 +54,12 @@ FramePattern::FramePattern(const std::string& name) : text_(name) {
             patternEnd = patternEnd == std::string::npos ? file.size() : patternEnd;
             width = int(patternEnd - i);
         } else if (file[i] == '%') {
-            // "%d" or "%0Nd"; any other '%' is part of the name.
+            // "%d" or "%0Nd"; "%%" is a '%' of the name, and so is any other '%'.
             std::size_t j = i + 1;
+            if (j < file.size() && file[j] == '%') {
+                ++i;
+                continue;
+            }
             if (j < file.size() && file[j] == '0') {
                 const std::size_t digits = file.find_first_not_of("0123456789", j + 1);
                 if (digits == std::string::npos || digits == j + 1 || file[digits] != 'd') {
@@ -73,14 +89,15 @@ FramePattern::FramePattern(const std::string& name) : text_(name) {
     }
     if (start != std::string::npos) {
         sequence_ = true;
-        prefix_ = file.substr(0, start);
-        suffix_ = file.substr(end);
+        prefix_ = unescapePercents(file.substr(0, start));
+        suffix_ = unescapePercents(file.substr(end));
     }
+    still_ = folder_ + unescapePercents(file);
 }
 
 std::string FramePattern::nameOf(int frame) const {
     if (!sequence_) {
-        return text_;
+        return still_;
     }
     char digits[16];
     std::snprintf(digits, sizeof digits, "%0*d", width_, frame);

@@ -8,7 +8,7 @@ namespace zarvo {
 
 // A file name whose last component may hold one frame-number pattern: printf's "%d" or "%0Nd",
 // or a run of N '#' (N digits, zero padded, as compositors write it). Numbers that need more
-// digits get them, as printf gives them.
+// digits get them, as printf gives them, and "%%" is one '%' of the name.
 class FramePattern {
 public:
     // Throws UsageError for a name with more than one pattern.
@@ -26,6 +26,7 @@ public:
 
 private:
     std::string text_;
+    std::string still_; // the name of a still, "%%" written as '%'
     std::string folder_;
     std::string prefix_; // of the last component, before the pattern
     std::string suffix_;

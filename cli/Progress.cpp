@@ -3,11 +3,14 @@
 #include <cmath>
 #include <cstdio>
 #include <ostream>
+#include <utility>
 
 namespace zarvo {
 namespace {
 
 constexpr int kBarWidth = 24;
+// Fast steps (a pass that only reads the controls) redraw at most this often.
+constexpr std::chrono::milliseconds kRedraw{100};
 
 std::string clock(double seconds) {
     const long whole = std::lround(seconds);
@@ -23,10 +26,10 @@ std::string clock(double seconds) {
 
 } // namespace
 
-Progress::Progress(std::ostream& out, int total, bool shown)
-    : out_(out), total_(total), shown_(shown) {
+Progress::Progress(std::ostream& out, int total, bool shown, std::string prefix)
+    : out_(out), total_(total), shown_(shown), prefix_(std::move(prefix)) {
     if (shown_) {
-        out_ << '\r' << line(0, total_, 0.0) << std::flush;
+        out_ << '\r' << prefix_ << line(0, total_, 0.0) << std::flush;
     }
 }
 
@@ -43,10 +46,12 @@ void Progress::finish() {
 
 void Progress::frameDone() {
     ++done_;
-    if (shown_) {
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start_;
+    const auto now = std::chrono::steady_clock::now();
+    if (shown_ && (now - drawn_ >= kRedraw || done_ == total_)) {
+        drawn_ = now;
+        const std::chrono::duration<double> elapsed = now - start_;
         // Padded, so a shorter line covers what the last one left.
-        out_ << '\r' << line(done_, total_, elapsed.count()) << "   " << std::flush;
+        out_ << '\r' << prefix_ << line(done_, total_, elapsed.count()) << "   " << std::flush;
     }
 }
 

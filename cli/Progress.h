@@ -10,8 +10,9 @@ namespace zarvo {
 
 class Progress {
 public:
-    // Draws on `out` for `total` frames when `shown`; the clock starts now.
-    Progress(std::ostream& out, int total, bool shown);
+    // Draws on `out` for `total` frames when `shown`, each line after `prefix`; the clock
+    // starts now.
+    Progress(std::ostream& out, int total, bool shown, std::string prefix = std::string());
     // Calls finish().
     ~Progress();
     Progress(const Progress&) = delete;
@@ -29,8 +30,10 @@ private:
     std::ostream& out_;
     int total_;
     bool shown_;
+    std::string prefix_;
     int done_ = 0;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point drawn_ = start_;
 };
 
 } // namespace zarvo

@@ -3,6 +3,7 @@
 #include "ControlValues.h"
 #include "EffectHost.h"
 #include "Extend.h"
+#include "HostGLContext.h"
 #include "FrameRate.h"
 #include "FrameSequence.h"
 #include "ImageFiles.h"
@@ -13,8 +14,11 @@
 #include "Terminal.h"
 #include "UsageError.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <thread>
 
 namespace zarvo {
@@ -104,6 +108,50 @@ aehost::RgbaImage renderFrame(aehost::EffectHost& host, const aehost::RgbaImage&
     return frame;
 }
 
+// The folder the output goes to must be there before any work is done (a long range would
+// otherwise be measured and rendered for nothing).
+void requireOutputFolder(const FramePattern& out) {
+    const std::filesystem::path folder = std::filesystem::path(out.nameOf(0)).parent_path().empty()
+                                             ? std::filesystem::path(".")
+                                             : std::filesystem::path(out.nameOf(0)).parent_path();
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) {
+        throw UsageError("cannot write " + out.text() + ": the folder " + folder.string() +
+                         " does not exist");
+    }
+}
+
+// The largest frame side: a layer's limit, and the GPU's where it says (a context of the
+// host's own asks it before the module makes any).
+int frameSideLimit() {
+    int limit = aehost::kMaxLayerSide;
+    try {
+        const int gpu = aehost::HostGLContext().frameLimit();
+        if (gpu > 0) {
+            limit = std::min(limit, gpu);
+        }
+    } catch (const std::exception&) {
+        // No context here: the module will say what it can render.
+    }
+    return limit;
+}
+
+// Refuses a frame that would be larger than `limit` before anything of its size is made.
+void requireFrameSize(int layerWidth, int layerHeight, int downsample, int border, int limit) {
+    const long long width = (layerWidth + downsample - 1) / downsample + 2LL * border;
+    const long long height = (layerHeight + downsample - 1) / downsample + 2LL * border;
+    if (width > limit || height > limit) {
+        std::string how =
+            "the " + std::to_string(layerWidth) + " x " + std::to_string(layerHeight) + " layer";
+        how += downsample > 1 ? " at 1/" + std::to_string(downsample) : "";
+        how += border > 0 ? " with a " + std::to_string(border) + "-pixel border" : "";
+        throw std::runtime_error("the frame would be " + std::to_string(width) + " x " +
+                                 std::to_string(height) + " pixels (" + how + "), and at most " +
+                                 std::to_string(limit) + " x " + std::to_string(limit) +
+                                 " can be rendered here");
+    }
+}
+
 // The frames to render: as given, else the input sequence's frames on disk, else one still.
 FrameRange chooseFrames(const RenderOptions& options, const FramePattern& in,
                         const FramePattern& out) {
@@ -131,6 +179,7 @@ int renderFrames(const std::string& modulePath, const RenderOptions& options) {
     // Everything the user gave is checked before the first frame is written.
     const FramePattern in(options.sample ? std::string() : options.input);
     const FramePattern out(options.output);
+    requireOutputFolder(out);
     const FrameRate rate = parseFrameRate(options.fps);
     const Extension extension =
         options.extend.empty() ? Extension{} : parseExtension(options.extend);
@@ -141,6 +190,7 @@ int renderFrames(const std::string& modulePath, const RenderOptions& options) {
                                     : in.isSequence() ? aehost::RgbaImage{}
                                                       : readImage(options.input);
 
+    const int sideLimit = frameSideLimit();
     EffectSession session(modulePath);
     if (!session.start()) {
         return 1;
@@ -153,20 +203,40 @@ int renderFrames(const std::string& modulePath, const RenderOptions& options) {
     applyKeys(options.keys, setControls, host.declared(), host.streams(), rate);
     host.inData().downsample_x = {1, A_u_long(options.downsample)};
     host.inData().downsample_y = {1, A_u_long(options.downsample)};
-    const int border =
-        borderPixels(extension, host.streams(), host.declared(), range, rate, options.downsample);
-
     const bool sequence = out.isSequence();
-    Progress progress(std::cerr, range.count(),
-                      sequence && !options.quiet && standardErrorIsTerminal());
+    const bool showProgress = sequence && !options.quiet && standardErrorIsTerminal();
+    int border = 0;
+    {
+        Progress reach(std::cerr, range.count(), showProgress, "measuring the neon's reach ");
+        border = borderPixels(extension, host.streams(), host.declared(), range, rate,
+                              options.downsample, [&reach] { reach.frameDone(); });
+    }
+    if (!in.isSequence()) {
+        requireFrameSize(still.width, still.height, options.downsample, border, sideLimit);
+    }
+
+    Progress progress(std::cerr, range.count(), showProgress);
     for (int frame = range.first; frame <= range.last; ++frame) {
         try {
-            const aehost::RgbaImage layer =
-                extendCanvas(downsample(in.isSequence() ? readImage(in.nameOf(frame)) : still,
-                                        options.downsample),
-                             border);
-            writeImage(out.nameOf(frame),
-                       renderFrame(host, layer, frameTime(rate, frame), options.threads));
+            const aehost::RgbaImage read =
+                in.isSequence() ? readImage(in.nameOf(frame)) : aehost::RgbaImage{};
+            const aehost::RgbaImage& source = in.isSequence() ? read : still;
+            requireFrameSize(source.width, source.height, options.downsample, border, sideLimit);
+            try {
+                const aehost::RgbaImage layer =
+                    extendCanvas(downsample(source, options.downsample), border);
+                writeImage(out.nameOf(frame),
+                           renderFrame(host, layer, frameTime(rate, frame), options.threads));
+            } catch (const std::bad_alloc&) {
+                const long long width =
+                    (source.width + options.downsample - 1) / options.downsample + 2LL * border;
+                const long long height =
+                    (source.height + options.downsample - 1) / options.downsample + 2LL * border;
+                throw std::runtime_error("not enough memory for a " + std::to_string(width) +
+                                         " x " + std::to_string(height) + " frame (about " +
+                                         std::to_string(width * height * 4 * 4 / (1024 * 1024)) +
+                                         " MB for its layer, canvas and output)");
+            }
         } catch (const std::exception& e) {
             progress.finish();
             std::cerr << "zarvo-neon: "
@@ -188,8 +258,14 @@ int runRender(const std::string& modulePath, const RenderOptions& options) {
         std::cerr << "zarvo-neon render: give either --sample or --input FILE\n";
         return 2;
     }
+    // The module's diagnostics go to standard error (nowhere with --quiet), never into what
+    // a script reads from the command's standard output.
+    ModuleOutputAside aside(options.quiet);
     try {
         return renderFrames(modulePath, options);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "zarvo-neon: not enough memory for the layer as read\n";
+        return 1;
     } catch (const std::exception& e) {
         std::cerr << "zarvo-neon: " << e.what() << "\n";
         return 1;

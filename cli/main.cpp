@@ -97,7 +97,8 @@ void addRenderOptions(CLI::App* render, zarvo::RenderOptions& options) {
                      "a host's render threads do; every frame must equal the first")
         ->check(CLI::Range(0, 64));
     render->add_flag("-q,--quiet", options.quiet,
-                     "No progress bar (it is shown on a terminal while a sequence renders)");
+                     "No progress bar (it is shown on a terminal while a sequence renders) and "
+                     "no diagnostics from the effect module (else on standard error)");
 }
 
 } // namespace

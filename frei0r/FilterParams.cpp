@@ -163,8 +163,11 @@ std::optional<std::string> setPopup(const aehost::DeclaredParam& p, const char* 
         return std::string("got a null string");
     }
     const std::string text = trim(value);
-    // What ffmpeg passes for a value left out between two bars.
+    // What ffmpeg passes for a value left out between two bars. A number left out arrives as
+    // 0, its minimum, so a popup left out takes its first choice: an empty field means the
+    // lowest value for every kind of control.
     if (text.empty()) {
+        target.u.pd.value = 1;
         return std::nullopt;
     }
     const auto names = choiceNames(p.choices);

@@ -54,6 +54,8 @@ TEST_F(ControlValuesTest, BadValuesAreRefusedWithAReason) {
     EXPECT_THAT(error("Stroke Count=2.5"), HasSubstr("whole number"));
     EXPECT_THAT(error("Glow Size=big"), HasSubstr("needs a number"));
     EXPECT_THAT(error("Neon Type=Sideways"), HasSubstr("Inner Neon, Outer Neon"));
+    // Numbers are taken too, and the message says so.
+    EXPECT_THAT(error("Quality=0"), HasSubstr("Medium, Low, or its number 1 to 4"));
     EXPECT_THAT(error("Color 1=red"), HasSubstr("#RRGGBB"));
     EXPECT_THAT(error("Colors=3"), HasSubstr("no control is named"));
     EXPECT_THAT(error("Stroke Count"), HasSubstr("NAME=VALUE"));

@@ -43,6 +43,10 @@ TEST(FrameSequenceTest, PatternsNameFramesAndMatchOnlyTheirOwnNames) {
     EXPECT_EQ(hashes.frameOf("neon.42.pam"), std::nullopt);
     EXPECT_EQ(printf.frameOf("neon-0042.png.tmp"), std::nullopt);
     EXPECT_FALSE(zarvo::FramePattern("50%.png").isSequence());
+    // "%%" is a '%' of the name, as in printf: no pattern, and one '%' in the file name.
+    EXPECT_FALSE(zarvo::FramePattern("o%%d.png").isSequence());
+    EXPECT_EQ(zarvo::FramePattern("o%%d.png").nameOf(1), "o%d.png");
+    EXPECT_EQ(zarvo::FramePattern("100%%-%03d.png").nameOf(7), "100%-007.png");
     EXPECT_EQ(zarvo::FramePattern("still.png").nameOf(3), "still.png");
     EXPECT_THAT(usageError([] { zarvo::FramePattern("a-%04d-##.png"); }),
                 HasSubstr("more than one frame-number pattern"));

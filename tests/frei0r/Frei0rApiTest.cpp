@@ -114,11 +114,13 @@ TEST_F(Frei0rApiTest, PopupsTakeAChoiceByNameOrNumber) {
     EXPECT_EQ(f0r.getString(fx, "Neon Type"), "Outer Neon");
     f0r.setString(fx, "Direction", "Outer->Inner");
     EXPECT_EQ(f0r.getString(fx, "Direction"), "Outer->Inner");
-    // An empty string, as ffmpeg passes for a skipped value, keeps the choice quietly.
+    // An empty string, as ffmpeg passes for a field left empty, quietly takes the first
+    // choice, as an empty number field arrives as 0 and takes the slider's minimum.
     testing::internal::CaptureStderr();
     f0r.setString(fx, "Neon Type", "");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(f0r.getString(fx, "Neon Type"), "Outer Neon");
+    EXPECT_EQ(f0r.getString(fx, "Neon Type"), "Inner Neon");
+    f0r.setString(fx, "Neon Type", "Outer Neon");
 
     testing::internal::CaptureStderr();
     f0r.setString(fx, "Neon Type", "Sideways");
