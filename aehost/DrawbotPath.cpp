@@ -1,6 +1,9 @@
 // The Path suite: paths are kept as segment lists and laid into cairo when filled or stroked.
 #include "DrawbotState.h"
 
+#include <sys/uio.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 namespace aehost {
@@ -39,14 +42,26 @@ A_Err lineTo(DRAWBOT_PathRef path, float x, float y) {
     return addSegment("LineTo", path, {number(x), number(y)}, finite({x, y}),
                       {Segment::Line, {x, y}});
 }
-// The three points come by address; a missing one makes the call fail, not read address 0.
+// Copies a point the module passed by address; false for null or an address that cannot be
+// read (a module that passes coordinates where the call takes addresses leaves whatever the
+// registers held), so such a call fails instead of taking the host down.
+bool readPoint(const DRAWBOT_PointF32* from, DRAWBOT_PointF32& to) {
+    if (from == nullptr) {
+        return false;
+    }
+    iovec local{&to, sizeof to};
+    iovec remote{const_cast<DRAWBOT_PointF32*>(from), sizeof to};
+    return ::process_vm_readv(::getpid(), &local, 1, &remote, 1, 0) == ssize_t(sizeof to);
+}
+
 A_Err bezierTo(DRAWBOT_PathRef path, const DRAWBOT_PointF32* c1, const DRAWBOT_PointF32* c2,
                const DRAWBOT_PointF32* p) {
-    const bool given = c1 != nullptr && c2 != nullptr && p != nullptr;
-    const DRAWBOT_PointF32 a = given ? *c1 : DRAWBOT_PointF32{};
-    const DRAWBOT_PointF32 b = given ? *c2 : DRAWBOT_PointF32{};
-    const DRAWBOT_PointF32 e = given ? *p : DRAWBOT_PointF32{};
-    return addSegment("BezierTo", path, {pointText(c1), pointText(c2), pointText(p)},
+    DRAWBOT_PointF32 a{}, b{}, e{};
+    const bool given = readPoint(c1, a) && readPoint(c2, b) && readPoint(p, e);
+    auto text = [given](const DRAWBOT_PointF32* at, const DRAWBOT_PointF32& point) {
+        return at == nullptr ? std::string("null") : given ? pointText(&point) : "unreadable";
+    };
+    return addSegment("BezierTo", path, {text(c1, a), text(c2, b), text(p, e)},
                       given && finite({a.x, a.y, b.x, b.y, e.x, e.y}),
                       {Segment::Curve, {a.x, a.y, b.x, b.y, e.x, e.y}});
 }

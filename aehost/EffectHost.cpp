@@ -285,6 +285,11 @@ PF_Err EffectHost::registerUi(PF_ProgPtr ref, PF_CustomUIInfo* info) {
         return PF_Err_BAD_CALLBACK_PARAM;
     }
     host->registeredUI_ = *info;
+    // A custom UI that asks for no events is never drawn or clicked.
+    if (info->events == PF_CustomEFlag_NONE) {
+        host->faults_.push_back("the effect registered its custom UI for no events "
+                                "(PF_CustomUIInfo.events, byte 4, is 0)");
+    }
     return PF_Err_NONE;
 }
 

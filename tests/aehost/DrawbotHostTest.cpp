@@ -139,6 +139,10 @@ TEST_F(DrawbotHostTest, ABezierShapeCoversItsCentreAndStaysInItsHull) {
     EXPECT_EQ(host.callsTo("BezierTo")[0].args,
               (std::vector<std::string>{"path#1", "20,4", "60,4", "60,24"}));
     EXPECT_EQ(paths->BezierTo(blob, &curve[0], nullptr, &curve[2]), A_Err_PARAMETER);
+    // Coordinates passed where addresses belong leave register garbage: refused, not followed.
+    EXPECT_EQ(
+        paths->BezierTo(blob, reinterpret_cast<const DRAWBOT_PointF32*>(0x4), &curve[1], &curve[2]),
+        A_Err_PARAMETER);
     EXPECT_EQ(paths->LineTo(blob, NAN, 1), A_Err_PARAMETER);
 }
 
