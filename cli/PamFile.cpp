@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <istream>
@@ -174,6 +173,12 @@ std::string unwritable(const aehost::RgbaImage& image) {
     return std::string();
 }
 
+// Numbers through to_string: a stream's locale could group their digits.
+std::string headerOf(const aehost::RgbaImage& image) {
+    return "P7\nWIDTH " + std::to_string(image.width) + "\nHEIGHT " + std::to_string(image.height) +
+           "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+}
+
 } // namespace
 
 bool isPamName(const std::string& path) {
@@ -234,10 +239,7 @@ void encodePam(std::ostream& out, const aehost::RgbaImage& image) {
     if (!why.empty()) {
         throw ImageFileError(why);
     }
-    // Numbers through to_string: a stream's locale could group their digits.
-    const std::string header = "P7\nWIDTH " + std::to_string(image.width) + "\nHEIGHT " +
-                               std::to_string(image.height) +
-                               "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+    const std::string header = headerOf(image);
     out.write(header.data(), std::streamsize(header.size()));
     out.write(reinterpret_cast<const char*>(image.pixels.data()),
               std::streamsize(image.pixels.size()));
@@ -262,20 +264,11 @@ void writePamFile(const std::string& path, const aehost::RgbaImage& image) {
     if (!why.empty()) {
         throw ImageFileError("cannot write " + path + ": " + why);
     }
-    const std::string temporary = temporaryBeside(path);
-    errno = 0;
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        throw ImageFileError("cannot write " + path + ": " +
-                             (errno != 0 ? std::strerror(errno) : "cannot create the file"));
-    }
-    encodePam(out, image);
-    out.close();
-    if (out.fail()) {
-        std::remove(temporary.c_str());
-        throw ImageFileError("cannot write " + path + ": writing the data failed");
-    }
-    replaceWith(temporary, path);
+    const std::string header = headerOf(image);
+    PendingFile file(path);
+    file.write(header.data(), header.size());
+    file.write(image.pixels.data(), image.pixels.size());
+    file.commit();
 }
 
 } // namespace zarvo

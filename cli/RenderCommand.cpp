@@ -1,5 +1,6 @@
 #include "RenderCommand.h"
 
+#include "AtomicFile.h"
 #include "ControlValues.h"
 #include "EffectHost.h"
 #include "Extend.h"
@@ -258,6 +259,8 @@ int runRender(const std::string& modulePath, const RenderOptions& options) {
         std::cerr << "zarvo-neon render: give either --sample or --input FILE\n";
         return 2;
     }
+    // An interrupted run leaves no temporary file of the frame in flight behind.
+    installInterruptCleanup();
     // The module's diagnostics go to standard error (nowhere with --quiet), never into what
     // a script reads from the command's standard output.
     ModuleOutputAside aside(options.quiet);

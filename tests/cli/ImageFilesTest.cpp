@@ -222,6 +222,56 @@ TEST(ImageFilesTest, FailedPamWritesLeaveNoFileAndKeepTheOldOne) {
     EXPECT_THROW(zarvo::writeImage("/nonexistent-dir/x.pam", image), zarvo::ImageFileError);
 }
 
+TEST(ImageFilesTest, PremultipliedFormatsAreReadAndWrittenAsTheyMean) {
+    // Half-transparent white: EXR holds its colour premultiplied, 128/255 in every channel.
+    aehost::RgbaImage white;
+    white.width = white.height = 1;
+    white.pixels = {255, 255, 255, 128};
+    const std::string exr = scratch("white.exr");
+    zarvo::writeImage(exr, white);
+    float stored[4] = {};
+    auto in = OIIO::ImageInput::open(exr);
+    ASSERT_TRUE(in && in->read_image(0, 0, 0, 4, OIIO::TypeDesc::FLOAT, stored));
+    for (float channel : stored) {
+        EXPECT_NEAR(channel, 128.0 / 255, 0.001);
+    }
+    const aehost::RgbaImage back = zarvo::readImage(exr);
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_NEAR(back.pixels[c], white.pixels[c], 1) << c;
+    }
+    std::remove(exr.c_str());
+
+    // Written premultiplied by the library: EXR, and TIFF declaring associated alpha.
+    for (const char* name : {"associated.exr", "associated.tif"}) {
+        const std::string path = scratch(name);
+        const float half[4] = {0.5f, 0.5f, 0.5f, 0.5f};
+        auto out = OIIO::ImageOutput::create(path);
+        ASSERT_TRUE(out && out->open(path, OIIO::ImageSpec(1, 1, 4, OIIO::TypeDesc::UINT8)) &&
+                    out->write_image(OIIO::TypeDesc::FLOAT, half) && out->close());
+        EXPECT_EQ(zarvo::readImage(path).pixels, white.pixels) << name;
+        std::remove(path.c_str());
+    }
+
+    // TIFF is written straight and says so, keeping colour under zero alpha.
+    aehost::RgbaImage straight;
+    straight.width = 2;
+    straight.height = 1;
+    straight.pixels = {200, 100, 50, 128, 9, 8, 7, 0};
+    const std::string tif = scratch("straight.tif");
+    zarvo::writeImage(tif, straight);
+    EXPECT_EQ(OIIO::ImageInput::open(tif)->spec().get_int_attribute("tiff:UnassociatedAlpha"), 1);
+    EXPECT_EQ(zarvo::readImage(tif).pixels, straight.pixels);
+    std::remove(tif.c_str());
+
+    // The GIF reader gives its alpha a channel number past the last: the last channel is taken
+    // (GIF keeps no partial alpha, and this writer none at all).
+    const std::string gif = scratch("alpha.gif");
+    zarvo::writeImage(gif, straight);
+    EXPECT_EQ(zarvo::readImage(gif).pixels,
+              (std::vector<std::uint8_t>{200, 100, 50, 255, 9, 8, 7, 255}));
+    std::remove(gif.c_str());
+}
+
 TEST(ImageFilesTest, SampleHasOpaqueShapesSoftEdgesAndTransparentBackground) {
     const aehost::RgbaImage sample = zarvo::sampleLayer(240, 135);
     ASSERT_EQ(sample.pixels.size(), 240u * 135 * 4);
