@@ -1,10 +1,14 @@
 // The process-wide set of contexts: one root made at global set-up, and one context per
 // rendering thread, made on that thread's first render and sharing objects with the root.
-// Owns every context. The lock guards slot assignment, per-thread construction and the map;
-// createRoot and destroyAll run only while no render is in progress and take no lock.
+// Owns every context. A thread's context, with its container objects, is deleted on that
+// thread when it ends (a host may start a new render thread for every frame); what the root
+// shares stays. The lock guards slots, per-thread construction and release, and set-down;
+// createRoot runs only while no render is in progress.
 #pragma once
 
 #include "AEOpenGLContext.h"
+
+#include <cstddef>
 
 namespace Kelvane {
 namespace Neon {
@@ -23,6 +27,8 @@ public:
 
     // The slot of the calling thread, -1 before its first lookup.
     static int currentThreadSlot();
+    // How many threads hold a context now.
+    static std::size_t threadContextCount();
 };
 
 } // namespace Neon

@@ -49,6 +49,11 @@ void FullScreenQuad::draw(OpenglShader& program, int positionComponents) {
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
+void FullScreenQuad::deleteVertexArray(GLuint& name) {
+    glDeleteVertexArrays(1, &name);
+    name = 0;
+}
+
 void FullScreenQuad::release() {
     if (GLuint* vertexArray = vertexArrays.current()) {
         glDeleteVertexArrays(1, vertexArray);

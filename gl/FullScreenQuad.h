@@ -1,6 +1,7 @@
 // The full-screen quad every pass draws: two triangles of (x, y, z, u, v), 120 bytes, with
 // `position` at location 0 and `input_uv` at location 1. The vertex buffer is shared by all
-// contexts; the vertex array is made per context on first use there.
+// contexts; the vertex array is made per context on first use there and deleted with that
+// context.
 #pragma once
 
 #include "OpenglShader.h"
@@ -27,8 +28,10 @@ public:
     void abandon();
 
 private:
+    static void deleteVertexArray(gl::GLuint& name);
+
     gl::GLuint vertexBuffer = 0;
-    PerContext<gl::GLuint> vertexArrays;
+    PerContext<gl::GLuint> vertexArrays{&deleteVertexArray};
 };
 
 } // namespace Neon

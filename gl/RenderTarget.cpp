@@ -109,14 +109,18 @@ void RenderTarget::allocateStorage(GLsizei samples) {
     }
 }
 
+void RenderTarget::deleteFramebuffers(Framebuffers& f) {
+    for (GLuint* name : {&f.resolve, &f.main, &f.multisample}) {
+        if (*name != 0) {
+            glDeleteFramebuffers(1, name);
+            *name = 0;
+        }
+    }
+}
+
 void RenderTarget::deleteBuffers() {
     if (Framebuffers* f = framebuffers_.current()) {
-        for (GLuint* name : {&f->resolve, &f->main, &f->multisample}) {
-            if (*name != 0) {
-                glDeleteFramebuffers(1, name);
-                *name = 0;
-            }
-        }
+        deleteFramebuffers(*f);
         framebuffers_.eraseCurrent();
     }
     if (outputRenderbuffer_ != 0) {

@@ -4,9 +4,9 @@
 // own, and the conversion into a single-sample output renderbuffer in the host's channel
 // order. One process-wide instance, made on first use and never deleted; its GL objects go
 // at global set-down (`release`). Renderbuffers are shared by all contexts; framebuffers are
-// kept per context and hold their attachments only during a frame, so storage deleted in one
-// context is not kept alive by another's framebuffers. Used only inside the render command,
-// one render at a time.
+// kept per context, deleted with it, and hold their attachments only during a frame, so
+// storage deleted in one context is not kept alive by another's framebuffers. Used only
+// inside the render command, one render at a time.
 #pragma once
 
 #include "DownloadPass.h"
@@ -81,13 +81,15 @@ private:
         bool texture = false; // a single-sample texture, else a multisampled renderbuffer
     };
     Framebuffers& framebuffers();
+    // With their context current; what they hold is not touched.
+    static void deleteFramebuffers(Framebuffers& f);
     static bool allocationFails();
     static void deleteLayer(const Layer& layer);
     void attachTopLayer();
     // Storage for the renderbuffer bound to GL_RENDERBUFFER; `samples` 0 for single-sample.
     void allocateStorage(gl::GLsizei samples);
 
-    PerContext<Framebuffers> framebuffers_;
+    PerContext<Framebuffers> framebuffers_{&deleteFramebuffers};
     gl::GLuint outputRenderbuffer_ = 0;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;

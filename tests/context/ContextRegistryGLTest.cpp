@@ -78,11 +78,9 @@ TEST_F(ContextRegistryGLTest, ThreadContextsAreDistinct33ContextsSharingWithTheR
     glFinish();
     wglMakeCurrent(nullptr, nullptr);
 
-    AEOpenGLContext* first = nullptr;
-    AEOpenGLContext* second = nullptr;
     GLuint texture = 0;
     onThread([&] {
-        first = ContextRegistry::contextForCurrentThread();
+        AEOpenGLContext* first = ContextRegistry::contextForCurrentThread();
         first->makeCurrent();
         const auto [major, minor] = glVersion();
         EXPECT_GE(major * 10 + minor, 33);
@@ -92,18 +90,20 @@ TEST_F(ContextRegistryGLTest, ThreadContextsAreDistinct33ContextsSharingWithTheR
         glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA8), 4, 4, 0, GL_RGBA,
                      GL_UNSIGNED_BYTE, nullptr);
         glFinish();
+        // While the first thread lives, so that its context does too.
+        onThread([&] {
+            AEOpenGLContext* second = ContextRegistry::contextForCurrentThread();
+            second->makeCurrent();
+            EXPECT_EQ(glIsTexture(texture), GL_TRUE) << "a texture of one thread's context";
+            EXPECT_NE(first, second);
+            EXPECT_NE(first->hglrc, second->hglrc);
+            EXPECT_NE(first, root);
+        });
     });
-    onThread([&] {
-        second = ContextRegistry::contextForCurrentThread();
-        second->makeCurrent();
-        EXPECT_EQ(glIsTexture(texture), GL_TRUE) << "a texture of one thread's context";
-    });
+    // Both thread contexts are gone; what they made in the share group stays.
     root->makeCurrent();
     EXPECT_EQ(glIsTexture(texture), GL_TRUE) << "a thread's texture in the root";
 
-    EXPECT_NE(first, second);
-    EXPECT_NE(first, root);
-    EXPECT_NE(first->hglrc, second->hglrc);
     // Shared at creation: sharing a context that has been current fails on real platforms.
     EXPECT_EQ(win32standin::callCount("wglShareLists"), 0u);
 }
@@ -189,15 +189,20 @@ TEST_F(ContextRegistryGLTest, AThreadWhoseContextWasLostGetsANewOne) {
 TEST_F(ContextRegistryGLTest, WindowClassNamesCarryTheAddressAndACounter) {
     ContextRegistry::createRoot();
     AEOpenGLContext* root = ContextRegistry::rootContext();
-    AEOpenGLContext* thread = nullptr;
-    onThread([&] { thread = ContextRegistry::contextForCurrentThread(); });
+    std::string threadClass;
+    std::string threadAddress;
+    onThread([&] {
+        AEOpenGLContext* thread = ContextRegistry::contextForCurrentThread();
+        threadClass = thread->className;
+        threadAddress = std::to_string(reinterpret_cast<std::uint64_t>(thread));
+    });
 
     const std::regex form("AEOpenGL_Win_Class([0-9]+)_([0-9]+)");
     std::smatch rootParts, threadParts;
     ASSERT_TRUE(std::regex_match(root->className, rootParts, form)) << root->className;
-    ASSERT_TRUE(std::regex_match(thread->className, threadParts, form)) << thread->className;
+    ASSERT_TRUE(std::regex_match(threadClass, threadParts, form)) << threadClass;
     EXPECT_EQ(rootParts[1], std::to_string(reinterpret_cast<std::uint64_t>(root)));
-    EXPECT_EQ(threadParts[1], std::to_string(reinterpret_cast<std::uint64_t>(thread)));
+    EXPECT_EQ(threadParts[1], threadAddress);
     EXPECT_EQ(std::stoi(threadParts[2]), std::stoi(rootParts[2]) + 1);
     EXPECT_TRUE(win32standin::isClassRegistered(root->className));
 }
