@@ -69,4 +69,13 @@ void writeFileAtomically(const std::string& target, const void* data, std::size_
     file.commit();
 }
 
+PendingFile::PendingFile(const std::string& target)
+    : target_(target), temporary_(temporaryBeside(target)), tracked_(trackInFlight(temporary_)) {}
+
+PendingFile::~PendingFile() {
+    if (!committed_) {
+        discard();
+    }
+}
+
 } // namespace zarvo

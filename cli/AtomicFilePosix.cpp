@@ -40,15 +40,6 @@ std::string temporaryBeside(const std::string& target) {
     return dir + temporaryName(file, std::to_string(::getpid()) + "-" + std::to_string(serial++));
 }
 
-PendingFile::PendingFile(const std::string& target)
-    : target_(target), temporary_(temporaryBeside(target)), tracked_(trackInFlight(temporary_)) {}
-
-PendingFile::~PendingFile() {
-    if (!committed_) {
-        discard();
-    }
-}
-
 void PendingFile::discard() {
     if (file_ >= 0) {
         ::close(int(file_));

@@ -52,15 +52,6 @@ std::string temporaryBeside(const std::string& target) {
                                          std::to_string(serial++));
 }
 
-PendingFile::PendingFile(const std::string& target)
-    : target_(target), temporary_(temporaryBeside(target)), tracked_(trackInFlight(temporary_)) {}
-
-PendingFile::~PendingFile() {
-    if (!committed_) {
-        discard();
-    }
-}
-
 void PendingFile::discard() {
     if (file_ != -1) {
         CloseHandle(handleOf(file_));
