@@ -4,19 +4,34 @@
 #include "UsageError.h"
 #include "World.h"
 
+#include "host/ControlReading.h"
+#include "host/Controls.h"
+#include "neon/Reach.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace zarvo {
+
+using namespace Kelvane::Neon;
+
 namespace {
 
 // The controls the neon's reach is worked out from.
-constexpr const char* kReachControls[] = {"Start Distance", "End Distance", "Stroke Width",
-                                          "Glow Size",      "Smooth",       "Quality"};
+constexpr NeonParam kReachControls[] = {NEON_START_DISTANCE, NEON_END_DISTANCE, NEON_STROKE_WIDTH,
+                                        NEON_GLOW_SIZE,      NEON_SMOOTH,       NEON_QUALITY};
 
-int slider(const aehost::ParamStreams& streams, const std::vector<aehost::DeclaredParam>& declared,
-           const A_Time& time, const char* name) {
-    return streams.valueAt(findControl(name, declared), time).u.sd.value;
+// The controls are read where this effect declares them: another module's must stand there too.
+void checkControls(const std::vector<aehost::DeclaredParam>& declared) {
+    for (const Control& c : kControls) {
+        const std::size_t at = std::size_t(c.index - 1);
+        if (at >= declared.size() || declared[at].def.param_type != paramType(c.kind) ||
+            std::string(declared[at].def.name) != c.name) {
+            throw ControlError("--extend auto cannot work out the neon's reach: the module does "
+                               "not declare \"" +
+                               std::string(c.name) + "\" as control " + std::to_string(c.index));
+        }
+    }
 }
 
 } // namespace
@@ -34,25 +49,14 @@ Extension parseExtension(const std::string& text) {
     return {false, std::stoi(text)};
 }
 
-double neonReach(const aehost::ParamStreams& streams,
-                 const std::vector<aehost::DeclaredParam>& declared, const A_Time& time,
-                 int downsample) {
-    const double n = downsample;
-    const double end = std::max(slider(streams, declared, time, "Start Distance"),
-                                slider(streams, declared, time, "End Distance")) /
-                       n;
-    const double width = slider(streams, declared, time, "Stroke Width") / n;
-    const double glow = slider(streams, declared, time, "Glow Size") / n;
-    const double smooth = slider(streams, declared, time, "Smooth") / n;
-    const int texel = streams.valueAt(findControl("Quality", declared), time).u.pd.value;
-    // Strokes lie on the distance map's scale, (distance / End Distance) to the power 1/2.2
-    // (with smoothing, its square), not on pixels: the outermost stroke sits at 1 and ends
-    // Stroke Width past it, its 2-pixel soft edge or its glow, Glow Size wide, the further out.
-    const double fade = 1.0 + (width + std::max(glow, 2.0)) / end;
-    const double reach = end * std::pow(fade, smooth >= 1.0 ? 1.1 : 2.2);
-    // The map is 1 to 4 pixels a texel, enlarged by linear filtering: a texel more, and the
-    // pixel that holds the last trace.
-    return reach + texel + 1.0;
+double neonReach(const aehost::ParamStreams& streams, const A_Time& time, int downsample) {
+    NeonSettings settings = defaultSettings();
+    readSettings(
+        [&](int index, const std::function<bool(const PF_ParamDef&)>& use) {
+            return use(streams.valueAt(index, time));
+        },
+        downsample, settings);
+    return Kelvane::Neon::neonReach(settings);
 }
 
 int borderPixels(const Extension& extension, const aehost::ParamStreams& streams,
@@ -61,16 +65,17 @@ int borderPixels(const Extension& extension, const aehost::ParamStreams& streams
     if (!extension.automatic) {
         return (extension.pixels + downsample - 1) / downsample;
     }
+    checkControls(declared);
     bool animated = false;
-    for (const char* name : kReachControls) {
-        animated = animated || !streams.keyframes(findControl(name, declared)).empty();
+    for (const NeonParam index : kReachControls) {
+        animated = animated || !streams.keyframes(index).empty();
     }
     double reach = 0.0;
     // Without keyframes every frame reaches as far as the first.
     const int last = animated ? range.last : range.first;
     for (int frame = range.first; frame <= last; ++frame) {
         const aehost::FrameTime at = frameTime(rate, frame);
-        reach = std::max(reach, neonReach(streams, declared, {at.time, at.scale}, downsample));
+        reach = std::max(reach, neonReach(streams, {at.time, at.scale}, downsample));
         if (animated && frameDone) {
             frameDone();
         }

@@ -6,6 +6,8 @@
 #include "ParamListing.h"
 #include "RenderCommand.h"
 
+#include "host/EffectInfo.h"
+
 #include <CLI/CLI.hpp>
 
 #include <iostream>
@@ -107,6 +109,9 @@ int main(int argc, char** argv) {
     CLI::App app{"zarvo-neon: neon outline strokes along a layer's alpha, rendered through the "
                  "Zarvo Neon effect module."};
     app.require_subcommand(1);
+    // The version this command was built with, as the module's About text says it: known
+    // without loading a module, so it answers even where the module will not load.
+    app.set_version_flag("--version", Kelvane::Neon::versionText(), "Print the version and exit");
     std::string modulePath;
     const auto addModuleOption = [&modulePath](CLI::App* command) {
         command->add_option("--module", modulePath,

@@ -15,40 +15,8 @@ extern "C" {
 namespace zarvo {
 namespace {
 
-// What each control does, by its disk ID (the one identity that never changes).
-struct Purpose {
-    A_long diskId;
-    const char* text;
-};
-constexpr Purpose kPurposes[] = {
-    {1, "Whether the strokes run inside or outside the shape's edge."},
-    {2, "How many strokes."},
-    {3, "Distance of the first stroke from the edge, in pixels."},
-    {4, "Distance of the last stroke from the edge, in pixels."},
-    {5, "Width of each stroke, in pixels."},
-    {7, "Which strokes show first as Visibility rises."},
-    {8, "Share of the strokes shown."},
-    {9, "Seed of the random order in which strokes show."},
-    {12, "How the colours are given to the strokes."},
-    {13, "How many of the colours are used."},
-    {22, "Seed of the random colours."},
-    {25, "Size of the glow around each stroke, in pixels."},
-    {26, "Opacity of the glow."},
-    {27, "How much the glow varies from stroke to stroke."},
-    {28, "Seed of the glow's variation."},
-    {30, "Smoothing of the edge the strokes follow, in pixels."},
-    {31, "The strokes alone, or over the layer."},
-    {32, "Resolution of the edge's distance map: Extreme is full, Low a quarter."},
-};
-
-std::string purpose(A_long diskId) {
-    for (const Purpose& p : kPurposes) {
-        if (p.diskId == diskId) {
-            return p.text;
-        }
-    }
-    return diskId >= 14 && diskId <= 21 ? "One of the stroke colours." : "";
-}
+using Kelvane::Neon::Control;
+using Kelvane::Neon::ControlKind;
 
 std::ostringstream classicStream() {
     std::ostringstream out;
@@ -74,21 +42,15 @@ std::vector<std::string> choiceNames(const std::string& choices) {
     return names;
 }
 
-// A slider's ranges in its display units (a fixed slider's 16.16 values as numbers).
+// A slider's ranges in what it shows (a percentage as its number).
 struct Span {
     double sliderMin, sliderMax, validMin, validMax, dephault;
 };
 
-Span spanOf(const PF_ParamDef& def) {
-    if (def.param_type == PF_Param_SLIDER) {
-        const auto& s = def.u.sd;
-        return {double(s.slider_min), double(s.slider_max), double(s.valid_min),
-                double(s.valid_max), double(s.dephault)};
-    }
-    const auto& f = def.u.fd;
-    constexpr double one = 65536.0;
-    return {f.slider_min / one, f.slider_max / one, f.valid_min / one, f.valid_max / one,
-            f.dephault / one};
+Span spanOf(const Control& c) {
+    const auto& r = c.range;
+    return {double(r.sliderMin), double(r.sliderMax), double(r.validMin), double(r.validMax),
+            double(c.dephault)};
 }
 
 double toFrei0r(const Span& span, double value) {
@@ -96,11 +58,9 @@ double toFrei0r(const Span& span, double value) {
     return width != 0.0 ? (value - span.sliderMin) / width : 0.0;
 }
 
-std::string numberExplanation(const PF_ParamDef& def) {
-    const Span span = spanOf(def);
-    const bool percent = def.param_type == PF_Param_FIX_SLIDER &&
-                         (def.u.fd.display_flags & PF_ValueDisplayFlag_PERCENT);
-    const char* unit = percent ? "%" : "";
+std::string numberExplanation(const Control& c) {
+    const Span span = spanOf(c);
+    const char* unit = c.percent ? "%" : "";
     auto out = classicStream();
     out << "0 to 1 sets " << span.sliderMin << unit << " to " << span.sliderMax << unit;
     if (span.validMin < span.sliderMin || span.validMax > span.sliderMax) {
@@ -111,25 +71,24 @@ std::string numberExplanation(const PF_ParamDef& def) {
     return out.str();
 }
 
-std::string popupExplanation(const aehost::DeclaredParam& p) {
-    const auto names = choiceNames(p.choices);
+std::string popupExplanation(const Control& c) {
+    const auto names = choiceNames(c.choices);
     auto out = classicStream();
     out << "One of ";
     for (std::size_t i = 0; i < names.size(); ++i) {
         out << (i ? ", " : "") << names[i];
     }
     out << " (or its number, 1 to " << names.size() << ").";
-    const int dflt = p.def.u.pd.dephault;
+    const int dflt = c.dephault;
     if (dflt >= 1 && dflt <= int(names.size())) {
         out << " Default " << names[dflt - 1] << ".";
     }
     return out.str();
 }
 
-std::string colorExplanation(const PF_ParamDef& def) {
+std::string colorExplanation(const Control& c) {
     char hex[8];
-    const PF_Pixel& c = def.u.cd.dephault;
-    std::snprintf(hex, sizeof hex, "#%02X%02X%02X", c.red, c.green, c.blue);
+    std::snprintf(hex, sizeof hex, "#%02X%02X%02X", c.color.red, c.color.green, c.color.blue);
     return std::string("Default ") + hex + ".";
 }
 
@@ -142,14 +101,14 @@ std::optional<int> position(const std::string& text) {
     return std::stoi(text);
 }
 
-std::optional<std::string> setNumber(const PF_ParamDef& def, double value, PF_ParamDef& target) {
+std::optional<std::string> setNumber(const Control& c, double value, PF_ParamDef& target) {
     if (!std::isfinite(value)) {
         return std::string("needs a finite number");
     }
-    const Span span = spanOf(def);
+    const Span span = spanOf(c);
     const double scaled = span.sliderMin + value * (span.sliderMax - span.sliderMin);
     const double clamped = std::clamp(scaled, span.validMin, span.validMax);
-    if (def.param_type == PF_Param_SLIDER) {
+    if (c.kind == ControlKind::Slider) {
         target.u.sd.value = static_cast<PF_ParamValue>(std::lround(clamped));
     } else {
         target.u.fd.value = static_cast<PF_Fixed>(std::lround(clamped * 65536.0));
@@ -157,8 +116,7 @@ std::optional<std::string> setNumber(const PF_ParamDef& def, double value, PF_Pa
     return std::nullopt;
 }
 
-std::optional<std::string> setPopup(const aehost::DeclaredParam& p, const char* value,
-                                    PF_ParamDef& target) {
+std::optional<std::string> setPopup(const Control& c, const char* value, PF_ParamDef& target) {
     if (value == nullptr) {
         return std::string("got a null string");
     }
@@ -170,7 +128,7 @@ std::optional<std::string> setPopup(const aehost::DeclaredParam& p, const char* 
         target.u.pd.value = 1;
         return std::nullopt;
     }
-    const auto names = choiceNames(p.choices);
+    const auto names = choiceNames(c.choices);
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (lower(names[i]) == lower(text)) {
             target.u.pd.value = A_long(i + 1);
@@ -207,32 +165,31 @@ std::optional<std::string> setColor(const f0r_param_color_t& color, PF_ParamDef&
 
 } // namespace
 
-FilterParams::FilterParams(const std::vector<aehost::DeclaredParam>& declared) {
-    for (std::size_t i = 0; i < declared.size(); ++i) {
-        const PF_ParamDef& def = declared[i].def;
+FilterParams::FilterParams() {
+    for (const Control& c : Kelvane::Neon::kControls) {
         FilterParam param;
-        switch (def.param_type) {
-        case PF_Param_SLIDER:
-        case PF_Param_FIX_SLIDER:
+        switch (c.kind) {
+        case ControlKind::Slider:
+        case ControlKind::FixedSlider:
             param.type = F0R_PARAM_DOUBLE;
-            param.explanation = numberExplanation(def);
+            param.explanation = numberExplanation(c);
             break;
-        case PF_Param_POPUP:
+        case ControlKind::Popup:
             param.type = F0R_PARAM_STRING;
-            param.explanation = popupExplanation(declared[i]);
+            param.explanation = popupExplanation(c);
             break;
-        case PF_Param_COLOR:
+        case ControlKind::Color:
             param.type = F0R_PARAM_COLOR;
-            param.explanation = colorExplanation(def);
+            param.explanation = colorExplanation(c);
             break;
         default:
             continue; // the header strip and the groups hold no value
         }
-        const std::string what = purpose(def.uu.id);
+        const std::string what = Kelvane::Neon::sentence(c);
         param.explanation = what.empty() ? param.explanation : what + " " + param.explanation;
-        param.name = def.name;
-        param.stream = int(i + 1);
-        param.declared = declared[i];
+        param.name = c.name;
+        param.stream = c.index;
+        param.control = &c;
         params_.push_back(std::move(param));
     }
 }
@@ -245,9 +202,9 @@ std::optional<std::string> FilterParams::set(const FilterParam& param, const voi
                                              PF_ParamDef& target) {
     switch (param.type) {
     case F0R_PARAM_DOUBLE:
-        return setNumber(param.declared.def, *static_cast<const double*>(value), target);
+        return setNumber(*param.control, *static_cast<const double*>(value), target);
     case F0R_PARAM_STRING:
-        return setPopup(param.declared, *static_cast<const char* const*>(value), target);
+        return setPopup(*param.control, *static_cast<const char* const*>(value), target);
     default:
         return setColor(*static_cast<const f0r_param_color_t*>(value), target);
     }
@@ -259,11 +216,11 @@ void FilterParams::get(const FilterParam& param, const PF_ParamDef& current, voi
     case F0R_PARAM_DOUBLE: {
         const double number = current.param_type == PF_Param_SLIDER ? double(current.u.sd.value)
                                                                     : current.u.fd.value / 65536.0;
-        *static_cast<double*>(value) = toFrei0r(spanOf(param.declared.def), number);
+        *static_cast<double*>(value) = toFrei0r(spanOf(*param.control), number);
         return;
     }
     case F0R_PARAM_STRING: {
-        const auto names = choiceNames(param.declared.choices);
+        const auto names = choiceNames(param.control->choices);
         const A_long chosen = current.u.pd.value;
         text = chosen >= 1 && chosen <= A_long(names.size()) ? names[std::size_t(chosen - 1)]
                                                              : std::to_string(chosen);

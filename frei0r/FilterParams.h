@@ -1,11 +1,11 @@
-// The effect's controls as frei0r parameters: every control the effect declares except the
-// header strip and the group rows, in the panel's order and under the panel's names. Numbers
-// are doubles where 0..1 spans the control's slider and values beyond reach the rest of its
-// valid range; popups are strings (a choice's name or number); colours are colours. Built once
-// from the declared parameters; read-only afterwards, so any thread may use it.
+// The effect's controls as frei0r parameters: every control of the description that holds a
+// value (not the header strip nor the group rows), in the panel's order and under the panel's
+// names. Numbers are doubles where 0..1 spans the control's slider and values beyond reach the
+// rest of its valid range; popups are strings (a choice's name or number); colours are colours.
+// Made once from the description; read-only afterwards, so any thread may use it.
 #pragma once
 
-#include "DeclaredParam.h"
+#include "host/Controls.h"
 
 #include <optional>
 #include <string>
@@ -18,13 +18,12 @@ struct FilterParam {
     int type = 0; // F0R_PARAM_*
     std::string explanation;
     int stream = 0; // index in the host's params array (0 is the layer)
-    aehost::DeclaredParam declared;
+    const Kelvane::Neon::Control* control = nullptr;
 };
 
 class FilterParams {
 public:
-    // `declared` as the host keeps them, index 0 being params index 1.
-    explicit FilterParams(const std::vector<aehost::DeclaredParam>& declared);
+    FilterParams();
 
     int size() const { return int(params_.size()); }
     // Null for an index outside 0..size() - 1.

@@ -48,17 +48,9 @@ void reportOnce(Plugin& p, const std::string& kind, const std::string& message) 
     }
 }
 
-// The controls as the effect declares them; asked once, on first need (a host may ask about
-// parameters before f0r_init). Parameter set-up makes no OpenGL call. The caller holds the
-// lock: the host made here must not become the active one under another call.
+// The controls, as the description gives them.
 const FilterParams& filterParams() {
-    static const FilterParams params = [] {
-        aehost::EffectHost host(&EntryPointFunc);
-        if (host.paramsSetup() != PF_Err_NONE) {
-            std::fprintf(stderr, "zarvo_neon: the effect declared no parameters\n");
-        }
-        return FilterParams(host.declared());
-    }();
+    static const FilterParams params;
     return params;
 }
 
@@ -113,7 +105,6 @@ F0R_EXPORT int f0r_init() {
             started = p.ready ? 1 : 0;
             return;
         }
-        filterParams();
         p.globalHost = std::make_unique<aehost::EffectHost>(&EntryPointFunc);
         aehost::EffectHost::Activation active(*p.globalHost);
         p.ready = p.globalHost->send(PF_Cmd_GLOBAL_SETUP) == PF_Err_NONE;

@@ -47,11 +47,11 @@ bool compile(GLuint shader, const std::string& source, const char* label) {
 
 } // namespace
 
-std::string glslWithSwitches(std::initializer_list<std::pair<const char*, bool>> switches,
+std::string glslWithSwitches(std::initializer_list<std::pair<const char*, int>> switches,
                              std::initializer_list<const char*> parts) {
     std::string text = "#version 330\n";
-    for (const auto& [name, on] : switches) {
-        text += std::string("#define ") + name + (on ? " 1\n" : " 0\n");
+    for (const auto& [name, value] : switches) {
+        text += std::string("#define ") + name + " " + std::to_string(value) + "\n";
     }
     for (const char* part : parts) {
         text += part;

@@ -18,9 +18,9 @@
 namespace Kelvane {
 namespace Neon {
 
-// GLSL 3.30 text: `#define NAME 1` (or 0) for each compile-time switch, then the parts in
-// order, which carry no #version line of their own.
-std::string glslWithSwitches(std::initializer_list<std::pair<const char*, bool>> switches,
+// GLSL 3.30 text: `#define NAME VALUE` for each compile-time switch (1 or 0 for on and off) or
+// count, then the parts in order, which carry no #version line of their own.
+std::string glslWithSwitches(std::initializer_list<std::pair<const char*, int>> switches,
                              std::initializer_list<const char*> parts);
 
 class OpenglShader {

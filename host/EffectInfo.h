@@ -4,6 +4,8 @@
 
 #include "AE_Effect.h"
 
+#include <string>
+
 namespace Kelvane {
 namespace Neon {
 
@@ -16,6 +18,12 @@ constexpr int kBuildVersion = 1;
 constexpr A_u_long kPackedVersion =
     PF_VERSION(kMajorVersion, kMinorVersion, kBugVersion, PF_Stage_DEVELOP, kBuildVersion);
 static_assert(kPackedVersion == 0x00080001, "must match eVER in the PiPL");
+
+// The name and version as the About text's first line shows them: "Zarvo Neon v1.0".
+inline std::string versionText() {
+    return std::string(kEffectName) + " v" + std::to_string(kMajorVersion) + "." +
+           std::to_string(kMinorVersion);
+}
 
 constexpr PF_OutFlags kGlobalOutFlags = PF_OutFlag_CUSTOM_UI;
 constexpr PF_OutFlags2 kGlobalOutFlags2 = PF_OutFlag2_PARAM_GROUP_START_COLLAPSED_FLAG;

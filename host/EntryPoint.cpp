@@ -19,8 +19,7 @@ namespace {
 PF_Err About(PF_InData* in_data, PF_OutData* out_data) {
     SuiteScoper<PF_ANSICallbacksSuite1> ansi(in_data->pica_basicP, kPFANSISuite,
                                              kPFANSISuiteVersion1);
-    ansi->sprintf(out_data->return_msg, "%s v%d.%d\r%s", kEffectName, kMajorVersion, kMinorVersion,
-                  kEffectDescription);
+    ansi->sprintf(out_data->return_msg, "%s\r%s", versionText().c_str(), kEffectDescription);
     return PF_Err_NONE;
 }
 

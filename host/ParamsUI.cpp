@@ -6,7 +6,7 @@
 #if __has_include("AE_GeneralPlugOld.h")
 #include "AE_GeneralPlugOld.h"
 #endif
-#include "NeonParams.h"
+#include "Controls.h"
 #include "SuiteScoper.h"
 
 namespace Kelvane {
@@ -14,7 +14,6 @@ namespace Neon {
 namespace {
 
 constexpr AEGP_PluginID kNoPluginId = 0;
-constexpr int kColorSlots = 8;
 constexpr PF_ParamValue kColorTypeRandom = 2;
 
 // The five suites the passes use, acquired in this order and released in reverse.

@@ -1,5 +1,6 @@
 #include "Render.h"
 
+#include "ControlReading.h"
 #include "EffectInfo.h"
 #include "gl/ContextRegistry.h"
 #include "gl/FrameTransfer.h"
@@ -18,6 +19,9 @@ namespace Neon {
 namespace {
 
 NeonRenderer* theRenderer = new NeonRenderer();
+// What the controls read as at the last frame: a control that cannot be read keeps its value.
+// Each new renderer starts from the controls' defaults.
+NeonSettings frameSettings = defaultSettings();
 
 // The input texture lives for one frame; a failure on the way must not leak it, leave the
 // frame's layer on the render target, or leave storage attached to this context's
@@ -96,7 +100,8 @@ PF_Err drawFrame(PF_InData* in_data, PF_OutData* out_data, PF_EffectWorld& input
 
     RenderTarget& target = RenderTarget::instance();
     FrameScope frame(target);
-    theRenderer->readSettings(in_data);
+    readSettings(in_data, frameSettings);
+    theRenderer->setSettings(frameSettings);
     target.resize(width, height);
     target.begin(theRenderer->layerNeedsSamples());
     frame.texture =
@@ -130,6 +135,7 @@ NeonRenderer* renderer() {
 void ensureRenderer() {
     if (theRenderer == nullptr) {
         theRenderer = new NeonRenderer();
+        frameSettings = defaultSettings();
     }
 }
 

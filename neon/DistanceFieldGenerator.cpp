@@ -1,6 +1,7 @@
 #include "DistanceFieldGenerator.h"
 
 #include "GlSources.h"
+#include "Reach.h"
 
 #include "gl/RenderTarget.h"
 #include "gl/Straightforward.h"
@@ -127,7 +128,7 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
     distanceProgram.setTexture("t0", GL_TEXTURE_2D, seeds, 0);
     finishPass(distanceProgram);
 
-    if (smoothRadius >= 1.0) {
+    if (smoothRadius >= kMinSmoothRadius) {
         // The radius acts on map texels as given.
         smoother.setBlurRadius(smoothRadius);
         smoother.blur(quad, mapSize, resultTexture(), pingPong[current], 1.0f);

@@ -1,17 +1,16 @@
-// Renders the neon effect: reads the controls into NeonSettings, builds the distance field of
-// the input layer and draws strokes, glow and composite in one full-screen pass into the
+// Renders the neon effect: from the NeonSettings it is given, builds the distance field of the
+// input layer and draws strokes, glow and composite in one full-screen pass into the
 // RenderTarget's top layer. One instance per loaded module; used on the render thread with its
 // context current, one render at a time; no lock.
 #pragma once
 
 #include "DistanceFieldGenerator.h"
 #include "NeonSettings.h"
+#include "Reach.h"
 
 #include "gl/FullScreenQuad.h"
 #include "gl/OpenglShader.h"
 #include "gl/Vec2.h"
-
-#include "AE_Effect.h"
 
 #include <glbinding/gl33core/gl.h>
 
@@ -20,18 +19,6 @@
 
 namespace Kelvane {
 namespace Neon {
-
-// Readers of one control at the frame's time: check out, convert by type, check in. Each
-// returns whether it stored a value; a failed checkout or another type stores nothing.
-bool readPopup(PF_InData* in_data, int index, std::int32_t* value); // zero-based
-bool readInt(PF_InData* in_data, int index, std::int32_t* value);
-bool readDouble(PF_InData* in_data, int index, double* value);
-bool readPercent(PF_InData* in_data, int index, double* value); // as a fraction
-bool readColor(PF_InData* in_data, int index, NeonColor* value);
-
-// The jump-flood level count for a reach of K map texels: the smallest n in 1..10 with
-// 2^n >= K, else 11.
-std::int32_t floodLevels(double edgeEndDist, double edgeSize, double glowSize, std::int32_t scale);
 
 // The stroke pass's fragment program text, its stroke settings included: as the pass is
 // written (every stroke, colour mode and the composite in every fragment), or the fast
@@ -45,7 +32,8 @@ public:
     NeonRenderer(const NeonRenderer&) = delete;
     NeonRenderer& operator=(const NeonRenderer&) = delete;
 
-    void readSettings(PF_InData* in_data);
+    // The settings the next renders draw with.
+    void setSettings(const NeonSettings& next) { settings = next; }
     // Needs the frame's context current and the RenderTarget begun.
     void render(gl::GLuint inputTexture, const Vec2d& frameSize);
 

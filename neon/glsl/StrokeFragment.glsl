@@ -10,8 +10,8 @@ uniform sampler2D t1; // input layer: alpha, red, green, blue
 // the stroke table. A buffer, not a texture: llvmpipe reads a texel at a different place in
 // each fragment far more slowly than an array element.
 layout(std140) uniform StrokeTable {
-    vec4 strokeColor[100];
-    vec4 strokePlace[100];
+    vec4 strokeColor[MAX_STROKES];
+    vec4 strokePlace[MAX_STROKES];
 };
 uniform float edgeSize;
 uniform float glowSize;
@@ -98,7 +98,7 @@ void main() {
     float strokeWidth = edgeSize / edgeEndDist;
     float strokeGlow = glowSize / edgeEndDist;
     float startDist = edgeStartDist / edgeEndDist;
-    int m = clamp(colorCount, 1, 8);
+    int m = clamp(colorCount, 1, MAX_COLORS);
     float n = float(strokeCount);
 
     // Strokes are summed, not blended; a hidden stroke loses only its alpha.

@@ -12,7 +12,7 @@ uniform int strokeCount;
 uniform int colorCount;
 uniform int colorType; // 0 loop, 1 random, 2 gradient
 uniform float colorSeed;
-uniform vec4 strokeColors[8];
+uniform vec4 strokeColors[MAX_COLORS];
 // 1 evaluates every stroke, every colour mode and the blend in every fragment, as the passes
 // are written; the fast path must give the same bytes (checked by the tests). A constant, not
 // a uniform: a software rasterizer runs both sides of a branch, so only code the compiler

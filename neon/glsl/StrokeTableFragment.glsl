@@ -8,7 +8,7 @@ void main() {
     int s = int(gl_FragCoord.x);
     vec2 info = strokeInfo(float(s), float(strokeCount), edgeStartDist / edgeEndDist);
     if (gl_FragCoord.y < 1.0) {
-        vec4 color = pickColor(s, strokeCount, clamp(colorCount, 1, 8));
+        vec4 color = pickColor(s, strokeCount, clamp(colorCount, 1, MAX_COLORS));
         color.a *= info.y;
         colourOut = color;
     } else {

@@ -3,7 +3,7 @@
 #include "ControlValues.h"
 #include "EffectHost.h"
 #include "host/EntryPoint.h"
-#include "host/NeonParams.h"
+#include "host/Controls.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -47,6 +47,15 @@ TEST_F(ControlValuesTest, EachKindReadsItsValue) {
     // "Visibility" names a group and a slider: the slider is meant.
     set("Visibility=40");
     EXPECT_EQ(at(NEON_VISIBILITY).u.fd.value, 40 * 65536);
+}
+
+TEST_F(ControlValuesTest, EveryDescribedControlIsFoundByItsName) {
+    using namespace Kelvane::Neon;
+    for (const Control& c : kControls) {
+        if (holdsValue(c.kind)) {
+            EXPECT_EQ(zarvo::findControl(c.name, host.declared()), c.index) << c.name;
+        }
+    }
 }
 
 TEST_F(ControlValuesTest, BadValuesAreRefusedWithAReason) {

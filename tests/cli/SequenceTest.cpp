@@ -192,6 +192,17 @@ TEST(ExtendTest, BordersInLayerPixelsScaleWithTheDownsample) {
     // lie on the distance map's power scale.
     EXPECT_GT(border({true, 0}, 1), 160);
     EXPECT_NEAR(border({true, 0}, 2), border({true, 0}, 1) / 2.0, 4.0);
+
+    // The reach reads the controls where this effect declares them: a module whose controls
+    // stand elsewhere is refused, naming the control, rather than measured from others.
+    auto declared = host.declared();
+    std::swap(declared[NEON_GLOW_SIZE - 1], declared[NEON_GLOW_OPACITY - 1]);
+    try {
+        zarvo::borderPixels({true, 0}, host.streams(), declared, {0, 0}, {}, 1);
+        ADD_FAILURE() << "measured from the wrong controls";
+    } catch (const zarvo::ControlError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("\"Glow Size\" as control 26"));
+    }
 }
 
 TEST(ProgressTest, ShowsFramesRateAndTimeLeft) {

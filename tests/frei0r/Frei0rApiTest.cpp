@@ -4,16 +4,19 @@
 #include "Frei0rPlugin.h"
 
 #include "EffectHost.h"
+#include "host/Controls.h"
 #include "host/EntryPoint.h"
 
 #include <gmock/gmock.h>
 
 #include <cmath>
+#include <sstream>
 
 namespace {
 
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 class Frei0rApiTest : public ::testing::Test {
 protected:
@@ -72,6 +75,51 @@ TEST_F(Frei0rApiTest, AnRgbaFilterWhoseParametersAreTheControlsByTheirNames) {
         info("Quality").explanation,
         HasSubstr("One of Extreme, High, Medium, Low (or its number, 1 to 4). Default Low."));
     EXPECT_THAT(info("Color 2").explanation, HasSubstr("Default #FF1919."));
+}
+
+// Every described control that holds a value, in order, explained by its description; a new
+// instance holds the described default, as the filter maps it.
+TEST_F(Frei0rApiTest, ParametersAreTheDescribedControls) {
+    using namespace Kelvane::Neon;
+    int index = 0;
+    for (const Control& c : kControls) {
+        if (!holdsValue(c.kind)) {
+            continue;
+        }
+        SCOPED_TRACE(c.name);
+        f0r_param_info_t param{};
+        f0r.paramInfo(&param, index);
+        EXPECT_STREQ(param.name, c.name);
+        EXPECT_THAT(param.explanation, StartsWith(sentence(c) + " "));
+        if (c.kind == ControlKind::Popup) {
+            EXPECT_EQ(param.type, F0R_PARAM_STRING);
+            std::istringstream choices(c.choices);
+            std::string choice;
+            for (int n = 0; n < c.dephault; ++n) {
+                std::getline(choices, choice, '|');
+            }
+            char* value = nullptr;
+            f0r.getParam(fx, &value, index);
+            EXPECT_STREQ(value, choice.c_str());
+        } else if (c.kind == ControlKind::Color) {
+            EXPECT_EQ(param.type, F0R_PARAM_COLOR);
+            f0r_param_color_t value{};
+            f0r.getParam(fx, &value, index);
+            EXPECT_FLOAT_EQ(value.r, c.color.red / 255.0f);
+            EXPECT_FLOAT_EQ(value.g, c.color.green / 255.0f);
+            EXPECT_FLOAT_EQ(value.b, c.color.blue / 255.0f);
+        } else {
+            EXPECT_EQ(param.type, F0R_PARAM_DOUBLE);
+            double value = -1.0;
+            f0r.getParam(fx, &value, index);
+            EXPECT_DOUBLE_EQ(value, double(c.dephault - c.range.sliderMin) /
+                                        (c.range.sliderMax - c.range.sliderMin));
+        }
+        ++index;
+    }
+    f0r_plugin_info_t plugin{};
+    f0r.pluginInfo(&plugin);
+    EXPECT_EQ(plugin.num_params, index);
 }
 
 TEST_F(Frei0rApiTest, NumbersSpanTheSliderAndBeyondReachTheValidRange) {

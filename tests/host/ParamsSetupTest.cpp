@@ -2,11 +2,12 @@
 
 #include "EffectHost.h"
 #include "host/EntryPoint.h"
-#include "host/NeonParams.h"
+#include "host/Controls.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -90,64 +91,87 @@ TEST_F(ParamsSetupTest, HeaderIsACustomDrawnStripNamedAfterTheDomain) {
     EXPECT_EQ(h.flags, 0x46);
 }
 
+// The parameter declared at `e.index` is `e`, with `flags`.
+void expectDeclared(const aehost::EffectHost& host, const Expected& e, PF_ParamFlags flags) {
+    SCOPED_TRACE(std::string("index ") + std::to_string(e.index) + " " + e.name);
+    const aehost::DeclaredParam& p = host.declared().at(e.index - 1);
+    const PF_ParamDef& d = p.def;
+    EXPECT_EQ(d.param_type, e.type);
+    EXPECT_STREQ(d.name, e.name);
+    EXPECT_EQ(d.uu.id, e.id);
+    EXPECT_EQ(d.ui_flags, 0);
+    EXPECT_EQ(d.ui_width, 0);
+    EXPECT_EQ(d.flags, flags);
+    switch (e.type) {
+    case PF_Param_SLIDER:
+        EXPECT_EQ(d.u.sd.valid_min, e.validMin);
+        EXPECT_EQ(d.u.sd.valid_max, e.validMax);
+        EXPECT_EQ(d.u.sd.slider_min, e.sliderMin);
+        EXPECT_EQ(d.u.sd.slider_max, e.sliderMax);
+        EXPECT_EQ(d.u.sd.dephault, e.dflt);
+        EXPECT_EQ(d.u.sd.value, e.dflt);
+        EXPECT_STREQ(d.u.sd.value_str, "");
+        EXPECT_STREQ(d.u.sd.value_desc, "");
+        break;
+    case PF_Param_FIX_SLIDER:
+        EXPECT_EQ(d.u.fd.valid_min, e.validMin * 65536);
+        EXPECT_EQ(d.u.fd.valid_max, e.validMax * 65536);
+        EXPECT_EQ(d.u.fd.slider_min, e.sliderMin * 65536);
+        EXPECT_EQ(d.u.fd.slider_max, e.sliderMax * 65536);
+        EXPECT_EQ(d.u.fd.dephault, e.dflt * 65536);
+        EXPECT_EQ(d.u.fd.value, e.dflt * 65536);
+        EXPECT_EQ(d.u.fd.precision, 1);
+        EXPECT_EQ(d.u.fd.display_flags & 1, 1);
+        break;
+    case PF_Param_POPUP: {
+        EXPECT_EQ(p.choices, e.choices);
+        int bars = 0;
+        for (const char* c = e.choices; *c; ++c) {
+            bars += *c == '|';
+        }
+        EXPECT_EQ(d.u.pd.num_choices, bars + 1);
+        EXPECT_EQ(d.u.pd.dephault, e.dflt);
+        EXPECT_EQ(d.u.pd.value, e.dflt);
+        break;
+    }
+    case PF_Param_COLOR:
+        EXPECT_EQ(d.u.cd.value.alpha, 255);
+        EXPECT_EQ(d.u.cd.value.red, e.r);
+        EXPECT_EQ(d.u.cd.value.green, e.g);
+        EXPECT_EQ(d.u.cd.value.blue, e.b);
+        EXPECT_EQ(std::memcmp(&d.u.cd.value, &d.u.cd.dephault, sizeof(PF_Pixel)), 0);
+        break;
+    default: {
+        // Groups carry no value: the whole union stays zero.
+        PF_ParamDefUnion zero;
+        std::memset(&zero, 0, sizeof zero);
+        EXPECT_EQ(std::memcmp(&d.u, &zero, sizeof zero), 0);
+    }
+    }
+}
+
 TEST_F(ParamsSetupTest, EveryControlMatchesTheTable) {
     ASSERT_EQ(host.send(PF_Cmd_PARAMS_SETUP), PF_Err_NONE);
     for (const Expected& e : kTable) {
-        SCOPED_TRACE(std::string("index ") + std::to_string(e.index) + " " + e.name);
-        const aehost::DeclaredParam& p = host.declared().at(e.index - 1);
-        const PF_ParamDef& d = p.def;
-        EXPECT_EQ(d.param_type, e.type);
-        EXPECT_STREQ(d.name, e.name);
-        EXPECT_EQ(d.uu.id, e.id);
-        EXPECT_EQ(d.ui_flags, 0);
-        EXPECT_EQ(d.ui_width, 0);
         const bool supervised = e.index == NEON_COLOR_TYPE || e.index == NEON_COLOR_COUNT;
-        EXPECT_EQ(d.flags, supervised ? PF_ParamFlag_SUPERVISE : 0);
-        switch (e.type) {
-        case PF_Param_SLIDER:
-            EXPECT_EQ(d.u.sd.valid_min, e.validMin);
-            EXPECT_EQ(d.u.sd.valid_max, e.validMax);
-            EXPECT_EQ(d.u.sd.slider_min, e.sliderMin);
-            EXPECT_EQ(d.u.sd.slider_max, e.sliderMax);
-            EXPECT_EQ(d.u.sd.dephault, e.dflt);
-            EXPECT_EQ(d.u.sd.value, e.dflt);
-            EXPECT_STREQ(d.u.sd.value_str, "");
-            EXPECT_STREQ(d.u.sd.value_desc, "");
-            break;
-        case PF_Param_FIX_SLIDER:
-            EXPECT_EQ(d.u.fd.valid_min, e.validMin * 65536);
-            EXPECT_EQ(d.u.fd.valid_max, e.validMax * 65536);
-            EXPECT_EQ(d.u.fd.slider_min, e.sliderMin * 65536);
-            EXPECT_EQ(d.u.fd.slider_max, e.sliderMax * 65536);
-            EXPECT_EQ(d.u.fd.dephault, e.dflt * 65536);
-            EXPECT_EQ(d.u.fd.value, e.dflt * 65536);
-            EXPECT_EQ(d.u.fd.precision, 1);
-            EXPECT_EQ(d.u.fd.display_flags & 1, 1);
-            break;
-        case PF_Param_POPUP: {
-            EXPECT_EQ(p.choices, e.choices);
-            int bars = 0;
-            for (const char* c = e.choices; *c; ++c) {
-                bars += *c == '|';
-            }
-            EXPECT_EQ(d.u.pd.num_choices, bars + 1);
-            EXPECT_EQ(d.u.pd.dephault, e.dflt);
-            EXPECT_EQ(d.u.pd.value, e.dflt);
-            break;
-        }
-        case PF_Param_COLOR:
-            EXPECT_EQ(d.u.cd.value.alpha, 255);
-            EXPECT_EQ(d.u.cd.value.red, e.r);
-            EXPECT_EQ(d.u.cd.value.green, e.g);
-            EXPECT_EQ(d.u.cd.value.blue, e.b);
-            EXPECT_EQ(std::memcmp(&d.u.cd.value, &d.u.cd.dephault, sizeof(PF_Pixel)), 0);
-            break;
-        default: {
-            // Groups carry no value: the whole union stays zero.
-            PF_ParamDefUnion zero;
-            std::memset(&zero, 0, sizeof zero);
-            EXPECT_EQ(std::memcmp(&d.u, &zero, sizeof zero), 0);
-        }
+        expectDeclared(host, e, supervised ? PF_ParamFlag_SUPERVISE : 0);
+    }
+}
+
+// The same checks with each row taken from the controls' description (the header strip has its
+// own test above).
+TEST_F(ParamsSetupTest, EveryControlMatchesItsDescription) {
+    using namespace Kelvane::Neon;
+    ASSERT_EQ(host.send(PF_Cmd_PARAMS_SETUP), PF_Err_NONE);
+    ASSERT_EQ(host.declared().size(), std::size(kControls));
+    for (const Control& c : kControls) {
+        if (c.kind != ControlKind::Header) {
+            const ControlRange& r = c.range;
+            expectDeclared(host,
+                           {c.index, paramType(c.kind), c.name, c.diskId, r.validMin, r.validMax,
+                            r.sliderMin, r.sliderMax, c.dephault, c.choices, c.color.red,
+                            c.color.green, c.color.blue},
+                           c.flags);
         }
     }
 }

@@ -4,7 +4,8 @@
 #include "EffectHost.h"
 #include "host/EntryPoint.h"
 #include "host/NeonParams.h"
-#include "neon/NeonRenderer.h"
+#include "host/ControlReading.h"
+#include "neon/Reach.h"
 
 #include <gtest/gtest.h>
 
@@ -58,26 +59,26 @@ protected:
 
     PF_ParamDef& param(int index) { return host.streams().at(index); }
     const NeonSettings& read() {
-        renderer.readSettings(&host.inData());
+        readSettings(&host.inData(), settings);
         EXPECT_EQ(host.checkedOut(), 0) << "every checkout is checked in again";
-        return renderer.currentSettings();
+        return settings;
     }
 
     aehost::EffectHost host{&EntryPointFunc};
-    NeonRenderer renderer;
+    NeonSettings settings = defaultSettings();
 };
 
 TEST_F(NeonSettingsTest, ControlDefaultsReadAsTheSettingsBeforeAnyRead) {
-    // The unread colour slots too hold what their controls start with.
-    NeonSettings defaults;
+    // The declared controls read from nothing, the unread colour slots as they start too.
+    NeonSettings declared;
+    readSettings(&host.inData(), declared);
     for (int i = 3; i < kMaxColors; ++i) {
         const PF_Pixel& p = param(NEON_COLOR_1 + i).u.cd.dephault;
-        defaults.strokeColors[i] = {p.red / 255.0, p.green / 255.0, p.blue / 255.0,
+        declared.strokeColors[i] = {p.red / 255.0, p.green / 255.0, p.blue / 255.0,
                                     p.alpha / 255.0};
     }
-    expectSameSettings(NeonSettings{}, defaults);
-    expectSameSettings(renderer.currentSettings(), NeonSettings{});
-    expectSameSettings(read(), NeonSettings{});
+    expectSameSettings(defaultSettings(), declared);
+    expectSameSettings(read(), defaultSettings());
 }
 
 TEST_F(NeonSettingsTest, ReadsEachControlOnceInOrder) {
@@ -138,7 +139,7 @@ TEST_F(NeonSettingsTest, ReadsOnlyTheColoursInUseAndClampsTheirCount) {
     for (int i = 0; i < kMaxColors; ++i) {
         param(NEON_COLOR_1 + i).u.cd.value = PF_Pixel{255, 255, 255, A_u_char(i)};
     }
-    const NeonSettings before = renderer.currentSettings();
+    const NeonSettings before = settings;
     const NeonSettings& s = read();
     EXPECT_EQ(s.colorCount, 3);
     for (int i = 0; i < kMaxColors; ++i) {
@@ -196,7 +197,7 @@ TEST_F(NeonSettingsTest, AFailedReadKeepsTheFieldsValue) {
 }
 
 TEST_F(NeonSettingsTest, ReadersAcceptOnlyTheirTypes) {
-    PF_InData* in = &host.inData();
+    const ControlSource in = checkedOut(&host.inData());
     std::int32_t i = 42;
     double d = 4.2;
     NeonColor c{0.5, 0.5, 0.5, 0.5};
@@ -216,7 +217,7 @@ TEST_F(NeonSettingsTest, ReadersAcceptOnlyTheirTypes) {
 }
 
 TEST_F(NeonSettingsTest, SlidersOfEveryKindReadAsNumbers) {
-    PF_InData* in = &host.inData();
+    const ControlSource in = checkedOut(&host.inData());
     PF_ParamDef& p = param(NEON_STROKE_COUNT);
     std::int32_t i = 0;
     double d = 0;
@@ -268,7 +269,7 @@ TEST(NeonSettingsReadersTest, CheckOutAtTheFramesTime) {
     in.time_step = 2;
     in.time_scale = 24;
     std::int32_t value = 0;
-    ASSERT_TRUE(readInt(&in, NEON_STROKE_COUNT, &value));
+    ASSERT_TRUE(readInt(checkedOut(&in), NEON_STROKE_COUNT, &value));
     EXPECT_EQ(value, 9);
     EXPECT_EQ(TimeProbe::time, 48);
     EXPECT_EQ(TimeProbe::step, 2);

@@ -8,6 +8,7 @@
 #include "gl/TextureParameters.h"
 #include "gl/GlFixture.h"
 #include "host/NeonParams.h"
+#include "host/ControlReading.h"
 #include "neon/NeonRenderer.h"
 
 #include <cmath>
@@ -499,7 +500,9 @@ protected:
 
     void renderFrame() {
         using namespace Kelvane::Neon;
-        renderer.readSettings(&host.inData());
+        NeonSettings settings = defaultSettings();
+        readSettings(&host.inData(), settings);
+        renderer.setSettings(settings);
         RenderTarget& target = RenderTarget::instance();
         target.resize(input.width(), input.height());
         target.begin();
