@@ -159,6 +159,20 @@ template <class T> constexpr bool match(Cursor& c) {
     }
 }
 
+// Reads an argument list after its opening bracket, up to and with the closing one: elements
+// read by `element`, a last "..." for a variadic list, nothing at all for none.
+template <class Element> constexpr bool read_arguments(Cursor& c, Element element) {
+    if (c.eat(")"))
+        return true;
+    do {
+        if (c.eat("..."))
+            return c.eat(")");
+        if (!element(c))
+            return false;
+    } while (c.eat(","));
+    return c.eat(")");
+}
+
 // Reads one shape without a type, for the rows whose fields may be declared opaquely: it says
 // whether the shape is well formed, what it is, and the size of an object of that shape. void,
 // opaque and fn are only seen through pointers (void also as a result).
@@ -195,22 +209,10 @@ constexpr bool read_shape(Cursor& c, Form& form, unsigned long long& size, Place
     }
     if (c.eat("fn(")) {
         form = Form::Function;
-        if (place != Place::Pointee)
-            return false;
-        if (!c.eat(")")) {
-            do {
-                if (c.eat("...")) {
-                    if (!c.peek(")"))
-                        return false;
-                    break;
-                }
-                if (!read_shape(c, inner, inner_size, Place::Object))
-                    return false;
-            } while (c.eat(","));
-            if (!c.eat(")"))
-                return false;
-        }
-        return c.eat("->") && read_shape(c, inner, inner_size, Place::Result);
+        return place == Place::Pointee &&
+               read_arguments(
+                   c, [&](Cursor& k) { return read_shape(k, inner, inner_size, Place::Object); }) &&
+               c.eat("->") && read_shape(c, inner, inner_size, Place::Result);
     }
     if (c.eat("struct{") || c.eat("union{")) {
         unsigned long long align = 0;
@@ -322,22 +324,10 @@ template <class T> constexpr bool call_classes_are(std::string_view classes) {
 template <class T> constexpr bool call_classes_layout(std::string_view classes) {
     if constexpr (std::is_same_v<std::remove_cv_t<T>, void*>) {
         detail::Cursor c{classes};
-        if (!c.eat("("))
-            return false;
-        if (!c.eat(")")) {
-            do {
-                if (c.eat("...")) {
-                    if (!c.peek(")"))
-                        return false;
-                    break;
-                }
-                if (!detail::read_class(c, false))
-                    return false;
-            } while (c.eat(","));
-            if (!c.eat(")"))
-                return false;
-        }
-        return c.eat("->") && detail::read_class(c, true) && c.done();
+        return c.eat("(") &&
+               detail::read_arguments(
+                   c, [](detail::Cursor& k) { return detail::read_class(k, false); }) &&
+               c.eat("->") && detail::read_class(c, true) && c.done();
     } else {
         return call_classes_are<T>(classes);
     }
