@@ -50,7 +50,9 @@ Extension parseExtension(const std::string& text) {
 }
 
 double neonReach(const aehost::ParamStreams& streams, const A_Time& time, int downsample) {
-    NeonSettings settings = defaultSettings();
+    // What a control that cannot be read leaves; the same for every frame, so made once.
+    static const NeonSettings defaults = defaultSettings();
+    NeonSettings settings = defaults;
     readSettings(
         [&](int index, const std::function<bool(const PF_ParamDef&)>& use) {
             return use(streams.valueAt(index, time));

@@ -112,9 +112,10 @@ aehost::RgbaImage renderFrame(aehost::EffectHost& host, const aehost::RgbaImage&
 // The folder the output goes to must be there before any work is done (a long range would
 // otherwise be measured and rendered for nothing).
 void requireOutputFolder(const FramePattern& out) {
-    const std::filesystem::path folder = std::filesystem::path(out.nameOf(0)).parent_path().empty()
-                                             ? std::filesystem::path(".")
-                                             : std::filesystem::path(out.nameOf(0)).parent_path();
+    std::filesystem::path folder = std::filesystem::path(out.nameOf(0)).parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
     std::error_code error;
     if (!std::filesystem::is_directory(folder, error)) {
         throw UsageError("cannot write " + out.text() + ": the folder " + folder.string() +
@@ -139,8 +140,7 @@ int frameSideLimit() {
 
 // Refuses a frame that would be larger than `limit` before anything of its size is made.
 void requireFrameSize(int layerWidth, int layerHeight, int downsample, int border, int limit) {
-    const long long width = (layerWidth + downsample - 1) / downsample + 2LL * border;
-    const long long height = (layerHeight + downsample - 1) / downsample + 2LL * border;
+    const auto [width, height] = frameSize(layerWidth, layerHeight, downsample, border);
     if (width > limit || height > limit) {
         std::string how =
             "the " + std::to_string(layerWidth) + " x " + std::to_string(layerHeight) + " layer";
@@ -222,17 +222,19 @@ int renderFrames(const std::string& modulePath, const RenderOptions& options) {
             const aehost::RgbaImage read =
                 in.isSequence() ? readImage(in.nameOf(frame)) : aehost::RgbaImage{};
             const aehost::RgbaImage& source = in.isSequence() ? read : still;
-            requireFrameSize(source.width, source.height, options.downsample, border, sideLimit);
+            // A still was measured before the loop; each frame of a sequence has its own size.
+            if (in.isSequence()) {
+                requireFrameSize(source.width, source.height, options.downsample, border,
+                                 sideLimit);
+            }
             try {
                 const aehost::RgbaImage layer =
                     extendCanvas(downsample(source, options.downsample), border);
                 writeImage(out.nameOf(frame),
                            renderFrame(host, layer, frameTime(rate, frame), options.threads));
             } catch (const std::bad_alloc&) {
-                const long long width =
-                    (source.width + options.downsample - 1) / options.downsample + 2LL * border;
-                const long long height =
-                    (source.height + options.downsample - 1) / options.downsample + 2LL * border;
+                const auto [width, height] =
+                    frameSize(source.width, source.height, options.downsample, border);
                 throw std::runtime_error("not enough memory for a " + std::to_string(width) +
                                          " x " + std::to_string(height) + " frame (about " +
                                          std::to_string(width * height * 4 * 4 / (1024 * 1024)) +

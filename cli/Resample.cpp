@@ -20,9 +20,10 @@ aehost::RgbaImage downsample(const aehost::RgbaImage& layer, int factor) {
         throw std::invalid_argument("downsampling factor " + std::to_string(factor) +
                                     " lies outside 1 to 16");
     }
+    const FrameSize size = frameSize(layer.width, layer.height, factor, 0);
     aehost::RgbaImage small;
-    small.width = (layer.width + factor - 1) / factor;
-    small.height = (layer.height + factor - 1) / factor;
+    small.width = int(size.width);
+    small.height = int(size.height);
     small.pixels.assign(std::size_t(small.width) * small.height * 4, 0);
     for (int y = 0; y < small.height; ++y) {
         for (int x = 0; x < small.width; ++x) {
@@ -65,6 +66,11 @@ aehost::RgbaImage extendCanvas(const aehost::RgbaImage& layer, int border) {
                     &canvas.pixels[(std::size_t(y + border) * canvas.width + border) * 4]);
     }
     return canvas;
+}
+
+FrameSize frameSize(int width, int height, int factor, int border) {
+    return {(width + factor - 1LL) / factor + 2LL * border,
+            (height + factor - 1LL) / factor + 2LL * border};
 }
 
 } // namespace zarvo

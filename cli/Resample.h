@@ -15,4 +15,12 @@ aehost::RgbaImage downsample(const aehost::RgbaImage& layer, int factor);
 // The layer in the middle of a canvas grown by `border` transparent pixels on every side.
 aehost::RgbaImage extendCanvas(const aehost::RgbaImage& layer, int border);
 
+// The sides of a width x height layer after downsample(factor) and extendCanvas(border), in
+// 64 bits so that a size too large to make can still be told.
+struct FrameSize {
+    long long width;
+    long long height;
+};
+FrameSize frameSize(int width, int height, int factor, int border);
+
 } // namespace zarvo
