@@ -33,15 +33,6 @@ std::string hint(double value) {
     return out.str();
 }
 
-std::vector<std::string> choiceNames(const std::string& choices) {
-    std::vector<std::string> names;
-    std::istringstream in(choices);
-    for (std::string name; std::getline(in, name, '|');) {
-        names.push_back(name);
-    }
-    return names;
-}
-
 // A slider's ranges in what it shows (a percentage as its number).
 struct Span {
     double sliderMin, sliderMax, validMin, validMax, dephault;
@@ -68,6 +59,16 @@ std::string numberExplanation(const Control& c) {
     }
     out << ". Default " << span.dephault << unit << " (" << hint(toFrei0r(span, span.dephault))
         << ").";
+    return out.str();
+}
+
+std::string unscaledExplanation(const Control& c) {
+    const Span span = spanOf(c);
+    auto out = classicStream();
+    out << c.name << " as the control shows it" << (c.unit ? std::string(", in ") + c.unit : "")
+        << ", not scaled: " << span.validMin << " to " << span.validMax << ". Default "
+        << span.dephault << ". Sets the same control as \"" << c.name
+        << "\", for hosts that can scale a value but not offset it.";
     return out.str();
 }
 
@@ -101,13 +102,15 @@ std::optional<int> position(const std::string& text) {
     return std::stoi(text);
 }
 
-std::optional<std::string> setNumber(const Control& c, double value, PF_ParamDef& target) {
+std::optional<std::string> setNumber(const Control& c, bool unscaled, double value,
+                                     PF_ParamDef& target) {
     if (!std::isfinite(value)) {
         return std::string("needs a finite number");
     }
     const Span span = spanOf(c);
-    const double scaled = span.sliderMin + value * (span.sliderMax - span.sliderMin);
-    const double clamped = std::clamp(scaled, span.validMin, span.validMax);
+    const double shown =
+        unscaled ? value : span.sliderMin + value * (span.sliderMax - span.sliderMin);
+    const double clamped = std::clamp(shown, span.validMin, span.validMax);
     if (c.kind == ControlKind::Slider) {
         target.u.sd.value = static_cast<PF_ParamValue>(std::lround(clamped));
     } else {
@@ -165,6 +168,15 @@ std::optional<std::string> setColor(const f0r_param_color_t& color, PF_ParamDef&
 
 } // namespace
 
+std::vector<std::string> choiceNames(const std::string& choices) {
+    std::vector<std::string> names;
+    std::istringstream in(choices);
+    for (std::string name; std::getline(in, name, '|');) {
+        names.push_back(name);
+    }
+    return names;
+}
+
 FilterParams::FilterParams() {
     for (const Control& c : Kelvane::Neon::kControls) {
         FilterParam param;
@@ -192,17 +204,40 @@ FilterParams::FilterParams() {
         param.control = &c;
         params_.push_back(std::move(param));
     }
+    // Appended, so the positions ffmpeg's lists and saved projects use stay as they are.
+    const std::size_t scaled = params_.size();
+    for (std::size_t i = 0; i < scaled; ++i) {
+        const Control& c = *params_[i].control;
+        if (params_[i].type != F0R_PARAM_DOUBLE || c.range.sliderMin == 0) {
+            continue;
+        }
+        FilterParam twin = params_[i];
+        twin.name = std::string(c.name) + " (unscaled)";
+        twin.unscaled = true;
+        twin.explanation = unscaledExplanation(c);
+        params_.push_back(std::move(twin));
+    }
 }
 
 const FilterParam* FilterParams::find(int index) const {
     return index >= 0 && index < size() ? &params_[std::size_t(index)] : nullptr;
 }
 
+int FilterParams::indexOf(const Control& control, bool unscaled) const {
+    for (std::size_t i = 0; i < params_.size(); ++i) {
+        if (params_[i].control == &control && params_[i].unscaled == unscaled) {
+            return int(i);
+        }
+    }
+    return -1;
+}
+
 std::optional<std::string> FilterParams::set(const FilterParam& param, const void* value,
                                              PF_ParamDef& target) {
     switch (param.type) {
     case F0R_PARAM_DOUBLE:
-        return setNumber(*param.control, *static_cast<const double*>(value), target);
+        return setNumber(*param.control, param.unscaled, *static_cast<const double*>(value),
+                         target);
     case F0R_PARAM_STRING:
         return setPopup(*param.control, *static_cast<const char* const*>(value), target);
     default:
@@ -216,7 +251,8 @@ void FilterParams::get(const FilterParam& param, const PF_ParamDef& current, voi
     case F0R_PARAM_DOUBLE: {
         const double number = current.param_type == PF_Param_SLIDER ? double(current.u.sd.value)
                                                                     : current.u.fd.value / 65536.0;
-        *static_cast<double*>(value) = toFrei0r(spanOf(*param.control), number);
+        *static_cast<double*>(value) =
+            param.unscaled ? number : toFrei0r(spanOf(*param.control), number);
         return;
     }
     case F0R_PARAM_STRING: {

@@ -139,15 +139,14 @@ F0R_EXPORT void f0r_get_plugin_info(f0r_plugin_info_t* info) {
             return;
         }
         info->name = Kelvane::Neon::kEffectName;
-        info->author = "Zarvo";
+        info->author = kFilterAuthor;
         info->plugin_type = F0R_PLUGIN_TYPE_FILTER;
         info->color_model = F0R_COLOR_MODEL_RGBA8888;
         info->frei0r_version = FREI0R_MAJOR_VERSION;
         info->major_version = Kelvane::Neon::kMajorVersion;
         info->minor_version = Kelvane::Neon::kMinorVersion;
         info->num_params = filterParams().size();
-        info->explanation = "Glowing neon strokes along the edge of the frame's alpha, inside or "
-                            "outside the shape, drawn on the GPU.";
+        info->explanation = kFilterExplanation;
     });
 }
 

@@ -42,8 +42,9 @@ TEST_F(Frei0rApiTest, AnRgbaFilterWhoseParametersAreTheControlsByTheirNames) {
     EXPECT_EQ(plugin.plugin_type, F0R_PLUGIN_TYPE_FILTER);
     EXPECT_EQ(plugin.color_model, F0R_COLOR_MODEL_RGBA8888);
     EXPECT_EQ(plugin.frei0r_version, FREI0R_MAJOR_VERSION);
-    // 33 controls less the header strip and three groups' starts and ends.
-    ASSERT_EQ(plugin.num_params, 26);
+    // 33 controls less the header strip and three groups' starts and ends, then the unscaled
+    // twins of the six numbers whose slider starts above 0.
+    ASSERT_EQ(plugin.num_params, 32);
 
     aehost::EffectHost host(&EntryPointFunc);
     ASSERT_EQ(host.paramsSetup(), PF_Err_NONE);
@@ -54,6 +55,10 @@ TEST_F(Frei0rApiTest, AnRgbaFilterWhoseParametersAreTheControlsByTheirNames) {
             type != PF_Param_GROUP_END) {
             controls.push_back(p.def.name);
         }
+    }
+    for (const char* twin :
+         {"Stroke Count", "End Distance", "Stroke Width", "Color Count", "Glow Size", "Smooth"}) {
+        controls.push_back(std::string(twin) + " (unscaled)");
     }
     std::vector<std::string> names;
     for (int i = 0; i < plugin.num_params; ++i) {
@@ -75,6 +80,8 @@ TEST_F(Frei0rApiTest, AnRgbaFilterWhoseParametersAreTheControlsByTheirNames) {
         info("Quality").explanation,
         HasSubstr("One of Extreme, High, Medium, Low (or its number, 1 to 4). Default Low."));
     EXPECT_THAT(info("Color 2").explanation, HasSubstr("Default #FF1919."));
+    EXPECT_THAT(info("End Distance (unscaled)").explanation,
+                HasSubstr("in pixels, not scaled: 1 to 1000. Default 100."));
 }
 
 // Every described control that holds a value, in order, explained by its description; a new
@@ -119,7 +126,7 @@ TEST_F(Frei0rApiTest, ParametersAreTheDescribedControls) {
     }
     f0r_plugin_info_t plugin{};
     f0r.pluginInfo(&plugin);
-    EXPECT_EQ(plugin.num_params, index);
+    EXPECT_EQ(plugin.num_params, index + 6); // and the unscaled twins
 }
 
 TEST_F(Frei0rApiTest, NumbersSpanTheSliderAndBeyondReachTheValidRange) {
@@ -147,6 +154,15 @@ TEST_F(Frei0rApiTest, NumbersSpanTheSliderAndBeyondReachTheValidRange) {
     f0r.setDouble(fx, "Glow Opacity", std::nan(""));
     EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("\"Glow Opacity\" needs a"));
     EXPECT_DOUBLE_EQ(f0r.getDouble(fx, "Glow Opacity"), 1.0);
+
+    // An unscaled twin sets the same control by the value it shows, held to the valid range.
+    EXPECT_DOUBLE_EQ(f0r.getDouble(fx, "End Distance (unscaled)"), 100.0);
+    f0r.setDouble(fx, "Stroke Count (unscaled)", 4.0);
+    EXPECT_DOUBLE_EQ(f0r.getDouble(fx, "Stroke Count"), 0.75);
+    f0r.setDouble(fx, "Stroke Count", 0.25);
+    EXPECT_DOUBLE_EQ(f0r.getDouble(fx, "Stroke Count (unscaled)"), 2.0);
+    f0r.setDouble(fx, "Stroke Width (unscaled)", 1000.0);
+    EXPECT_DOUBLE_EQ(f0r.getDouble(fx, "Stroke Width (unscaled)"), 400.0);
 
     // Each instance has values of its own, starting at the defaults.
     const f0r_instance_t other = f0r.construct(8, 8);
@@ -209,21 +225,21 @@ TEST_F(Frei0rApiTest, BadCallsChangeNothingAndAreReportedOncePerInstance) {
 
     testing::internal::CaptureStderr();
     for (int i = 0; i < 2; ++i) {
-        f0r.setParam(fx, &value, 26);
+        f0r.setParam(fx, &value, 32);
         f0r.setParam(fx, &value, -1);
-        f0r.getParam(fx, &value, 26);
+        f0r.getParam(fx, &value, 32);
         f0r.setParam(fx, nullptr, 0);
         f0r.getParam(fx, nullptr, 0);
         f0r.update(fx, 0.0, nullptr, out.data());
         f0r.update(fx, 0.0, in.data(), nullptr);
         f0r.setParam(nullptr, &value, 0);
         f0r.update(nullptr, 0.0, in.data(), out.data());
-        f0r.paramInfo(&param, 26);
+        f0r.paramInfo(&param, 32);
         f0r.paramInfo(nullptr, 0);
         f0r.pluginInfo(nullptr);
     }
     const f0r_instance_t second = f0r.construct(16, 16);
-    f0r.setParam(second, &value, 26);
+    f0r.setParam(second, &value, 32);
     f0r.destruct(second);
     f0r.destruct(second); // already gone: not freed twice
     const std::string said = testing::internal::GetCapturedStderr();
