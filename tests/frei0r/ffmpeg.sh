@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The frei0r filter end to end through Debian's ffmpeg.
-#   install CMAKE BUILD PREFIX
-#       installs the plug-in into PREFIX and checks that it is the one file there
+#   install CMAKE BUILD PREFIX COMPONENT FILE...
+#       installs COMPONENT (the plug-in, or an editor's description of it) into PREFIX and
+#       checks that the FILEs are all that is there
 #   SequenceMatchesTheCommand PLUGIN_DIR ZARVO_NEON WORK
 #       a PNG sequence of a moving shape, filtered by ffmpeg with controls other than the
 #       defaults, gives frames byte-identical to `zarvo-neon render` of each frame with the same
@@ -26,11 +27,12 @@ shape() { # SECONDS OUTPUT...
 
 case "$1" in
 install)
-    cmake=$2 build=$3 prefix=$4
+    cmake=$2 build=$3 prefix=$4 component=$5
     rm -rf "$prefix"
-    "$cmake" --install "$build" --component frei0r --prefix "$prefix" >/dev/null
+    "$cmake" --install "$build" --component "$component" --prefix "$prefix" >/dev/null
     installed=$(cd "$prefix" && find . ! -type d | sort)
-    [ "$installed" = "./lib/frei0r-1/zarvo_neon.so" ] || fail "installed: $installed"
+    expected=$(printf './%s\n' "${@:6}" | sort)
+    [ "$installed" = "$expected" ] || fail "installed: $installed"
     ;;
 
 SequenceMatchesTheCommand)
