@@ -366,4 +366,21 @@ std::string shotcutUi(const FilterParams& params) {
     return out.str();
 }
 
+std::string markdownTable(const FilterParams& params) {
+    std::ostringstream out;
+    out << "| # | Name | Type | Values and default |\n|---|---|---|---|\n";
+    for (int i = 0; i < params.size(); ++i) {
+        const FilterParam& p = *params.find(i);
+        const char* type = p.type == F0R_PARAM_DOUBLE   ? "number"
+                           : p.type == F0R_PARAM_STRING ? "text"
+                                                        : "colour";
+        std::string text;
+        for (char ch : p.explanation) {
+            text += ch == '|' ? std::string("\\|") : std::string(1, ch);
+        }
+        out << "| " << i << " | " << p.name << " | " << type << " | " << text << " |\n";
+    }
+    return out.str();
+}
+
 } // namespace zarvo

@@ -30,5 +30,7 @@ std::vector<EditorControl> editorControls(const FilterParams& params);
 std::string kdenliveEffect(const FilterParams& params);
 std::string shotcutMeta(const FilterParams& params);
 std::string shotcutUi(const FilterParams& params);
+// The parameters as the README lists them for ffmpeg's frei0r filter: position, name, meaning.
+std::string markdownTable(const FilterParams& params);
 
 } // namespace zarvo

@@ -1,5 +1,6 @@
 // zarvo_editor_files DIR: writes the editors' descriptions of the filter under DIR, laid out as
 // they are installed (share/kdenlive/effects/, share/shotcut/qml/filters/zarvo_neon/).
+// zarvo_editor_files --markdown: prints the parameter table the README shows.
 
 #include "EditorFiles.h"
 
@@ -35,11 +36,15 @@ bool write(const std::filesystem::path& path, const std::string& text) {
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::cerr << "usage: zarvo_editor_files DIR\n";
+        std::cerr << "usage: zarvo_editor_files DIR | --markdown\n";
         return 2;
     }
-    const std::filesystem::path dir = argv[1];
     const zarvo::FilterParams params;
+    if (std::string(argv[1]) == "--markdown") {
+        std::cout << zarvo::markdownTable(params);
+        return std::cout.flush() ? 0 : 1;
+    }
+    const std::filesystem::path dir = argv[1];
     const auto shotcut = dir / "share/shotcut/qml/filters/zarvo_neon";
     const bool ok = write(dir / "share/kdenlive/effects/frei0r_zarvo_neon.xml",
                           zarvo::kdenliveEffect(params)) &&
