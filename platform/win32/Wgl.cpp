@@ -1,9 +1,16 @@
 // WGL rendering contexts as surfaceless EGL contexts, with WGL's rules: a context needs a DC
 // with a pixel format, is current on at most one thread, and keeps its handle for life; a new
 // context may get the handle value of one just deleted, as on Windows.
+//
+// A host on Linux has its own context current on the thread it calls from, GLX or EGL, which
+// WGL cannot see; one current context per thread is all a driver allows. Making one of ours
+// current there sets the host's aside, and releasing ours makes the host's current again, as
+// a Windows host finds its own WGL context restored when the module returns.
 
 #include "platform/win32/EglDisplay.h"
 #include "platform/win32/Internal.h"
+
+#include <dlfcn.h>
 
 #include <cstring>
 #include <memory>
@@ -45,9 +52,98 @@ bool ownedElsewhere(const HGLRC__& context) {
     return context.owner != std::thread::id() && context.owner != std::this_thread::get_id();
 }
 
+// GLX as the host loaded it; null when no GLX library is in the process (then no GLX context
+// can be current). Types kept opaque: Display*, GLXDrawable (an XID), GLXContext.
+struct Glx {
+    void* (*getCurrentContext)();
+    void* (*getCurrentDisplay)();
+    unsigned long (*getCurrentDrawable)();
+    unsigned long (*getCurrentReadDrawable)();
+    int (*makeContextCurrent)(void*, unsigned long, unsigned long, void*);
+};
+
+const Glx* loadedGlx() {
+    for (const char* library : {"libGLX.so.0", "libGL.so.1"}) {
+        void* handle = dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
+        if (!handle)
+            continue;
+        static Glx glx;
+        glx.getCurrentContext =
+            reinterpret_cast<void* (*)()>(dlsym(handle, "glXGetCurrentContext"));
+        glx.getCurrentDisplay =
+            reinterpret_cast<void* (*)()>(dlsym(handle, "glXGetCurrentDisplay"));
+        glx.getCurrentDrawable =
+            reinterpret_cast<unsigned long (*)()>(dlsym(handle, "glXGetCurrentDrawable"));
+        glx.getCurrentReadDrawable =
+            reinterpret_cast<unsigned long (*)()>(dlsym(handle, "glXGetCurrentReadDrawable"));
+        glx.makeContextCurrent =
+            reinterpret_cast<int (*)(void*, unsigned long, unsigned long, void*)>(
+                dlsym(handle, "glXMakeContextCurrent"));
+        // The library stays loaded by the host; our reference is not needed.
+        dlclose(handle);
+        if (glx.getCurrentContext && glx.getCurrentDisplay && glx.getCurrentDrawable &&
+            glx.getCurrentReadDrawable && glx.makeContextCurrent)
+            return &glx;
+    }
+    return nullptr;
+}
+
+// The host's context set aside while one of ours is current on the thread, and the EGL client
+// API the thread had bound.
+struct HostContext {
+    enum class Api { None, Glx, Egl } api = Api::None;
+    EGLenum boundApi = EGL_NONE;
+    void* glxDisplay = nullptr;
+    unsigned long glxDraw = 0, glxRead = 0;
+    void* glxContext = nullptr;
+    EGLDisplay eglDisplay = EGL_NO_DISPLAY;
+    EGLSurface eglDraw = EGL_NO_SURFACE, eglRead = EGL_NO_SURFACE;
+    EGLContext eglContext = EGL_NO_CONTEXT;
+};
+
+bool setHostAside(HostContext& host) {
+    host.boundApi = eglQueryAPI();
+    if (const Glx* glx = loadedGlx(); glx && glx->getCurrentContext()) {
+        host.api = HostContext::Api::Glx;
+        host.glxDisplay = glx->getCurrentDisplay();
+        host.glxDraw = glx->getCurrentDrawable();
+        host.glxRead = glx->getCurrentReadDrawable();
+        host.glxContext = glx->getCurrentContext();
+        return glx->makeContextCurrent(host.glxDisplay, 0, 0, nullptr) != 0;
+    }
+    // EGL may keep a current context per client API; the host's may be under either.
+    for (EGLenum api : {EGLenum(EGL_OPENGL_API), EGLenum(EGL_OPENGL_ES_API)}) {
+        if (!eglBindAPI(api) || eglGetCurrentContext() == EGL_NO_CONTEXT)
+            continue;
+        host.api = HostContext::Api::Egl;
+        host.eglDisplay = eglGetCurrentDisplay();
+        host.eglDraw = eglGetCurrentSurface(EGL_DRAW);
+        host.eglRead = eglGetCurrentSurface(EGL_READ);
+        host.eglContext = eglGetCurrentContext();
+        return eglMakeCurrent(host.eglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    }
+    return true;
+}
+
+void restoreHost(HostContext& host) {
+    if (host.api == HostContext::Api::Glx) {
+        if (const Glx* glx = loadedGlx())
+            glx->makeContextCurrent(host.glxDisplay, host.glxDraw, host.glxRead, host.glxContext);
+    } else if (host.api == HostContext::Api::Egl) {
+        EGLint api = EGL_NONE;
+        eglQueryContext(host.eglDisplay, host.eglContext, EGL_CONTEXT_CLIENT_TYPE, &api);
+        eglBindAPI(EGLenum(api));
+        eglMakeCurrent(host.eglDisplay, host.eglDraw, host.eglRead, host.eglContext);
+    }
+    if (host.boundApi != EGL_NONE)
+        eglBindAPI(host.boundApi);
+    host = HostContext{};
+}
+
 struct Current {
     HGLRC context = nullptr;
     HDC dc = nullptr;
+    HostContext host; // the host's, while ours is current
     ~Current();
 };
 
@@ -56,21 +152,24 @@ Current& current() {
     return state;
 }
 
-void releaseLocked(Current& state) {
-    if (!state.context)
-        return;
-    eglMakeCurrent(eglDisplay()->display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    state.context->owner = {};
-    state.context = nullptr;
-    state.dc = nullptr;
+// Releases our context, if any, and gives the thread back the host's.
+void releaseLocked(Current& state, bool restore = true) {
+    if (state.context) {
+        eglMakeCurrent(eglDisplay()->display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        state.context->owner = {};
+        state.context = nullptr;
+        state.dc = nullptr;
+    }
+    if (restore)
+        restoreHost(state.host);
 }
 
-// A thread that ends leaves its context free for other threads.
+// A thread that ends leaves its context free for other threads, the host's included.
 Current::~Current() {
     if (!context)
         return;
     std::lock_guard<std::mutex> lock(tableLock());
-    releaseLocked(*this);
+    releaseLocked(*this, false);
     eglReleaseThread();
 }
 
@@ -88,13 +187,16 @@ DWORD errorFromEgl(DWORD onMismatch) {
 
 EGLContext createEgl(const std::vector<EGLint>& attribs, EGLContext share, DWORD onMismatch) {
     const EglDisplay* display = eglDisplay();
+    const EGLenum bound = eglQueryAPI(); // the host's, left as it was
     if (!display || !bindOpenGlApi()) {
         setError(ERROR_NOT_SUPPORTED);
         return EGL_NO_CONTEXT;
     }
     EGLContext egl = eglCreateContext(display->display, display->config, share, attribs.data());
+    const DWORD error = egl == EGL_NO_CONTEXT ? errorFromEgl(onMismatch) : 0;
+    eglBindAPI(bound);
     if (egl == EGL_NO_CONTEXT)
-        setError(errorFromEgl(onMismatch));
+        setError(error);
     return egl;
 }
 
@@ -199,6 +301,10 @@ bool makeCurrentLocked(HDC dc, HGLRC context) {
     }
     if (format != record->pixelFormat) {
         setError(ERROR_INVALID_PIXEL_FORMAT);
+        return false;
+    }
+    if (!state.context && !setHostAside(state.host)) {
+        setError(ERROR_INVALID_OPERATION);
         return false;
     }
     if (!bindOpenGlApi() ||

@@ -2,6 +2,10 @@
 
 #include <glbinding/gl/gl.h>
 
+#define EGL_NO_X11
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+
 #include <future>
 #include <string>
 #include <thread>
@@ -252,4 +256,38 @@ TEST_F(WglGLTest, InjectedContextFailures) {
     EXPECT_EQ(GetLastError(), ERROR_GEN_FAILURE);
     EXPECT_NE(coreContext(), nullptr);
     EXPECT_EQ(callCount("wglCreateContextAttribsARB"), 2u);
+}
+
+// A host's own context (here OpenGL ES over EGL, as a toolkit on Wayland makes) current on the
+// calling thread: ours displaces it while current, and releasing ours makes the host's current
+// again with its client API bound, as a Windows host gets its WGL context back.
+TEST_F(WglGLTest, HostsOwnContextIsCurrentAgainWhenOursIsReleased) {
+    EGLDisplay display =
+        eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    ASSERT_TRUE(eglInitialize(display, nullptr, nullptr));
+    ASSERT_TRUE(eglBindAPI(EGL_OPENGL_ES_API));
+    const EGLint version[] = {EGL_CONTEXT_MAJOR_VERSION, 2, EGL_NONE};
+    EGLContext host = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, version);
+    ASSERT_NE(host, EGL_NO_CONTEXT);
+    ASSERT_TRUE(eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, host));
+
+    HGLRC context = legacyContext();
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(wglMakeCurrent(dc, context));
+        useGl(context);
+        EXPECT_NE(glGetString(GL_VERSION), nullptr);
+        EXPECT_NE(eglGetCurrentContext(), host);
+        EXPECT_TRUE(wglMakeCurrent(nullptr, nullptr));
+        EXPECT_EQ(eglQueryAPI(), EGLenum(EGL_OPENGL_ES_API));
+        EXPECT_EQ(eglGetCurrentContext(), host);
+        EXPECT_EQ(eglGetCurrentDisplay(), display);
+    }
+    // A failed attempt gives it back too.
+    failCall("wglMakeCurrent");
+    EXPECT_FALSE(wglMakeCurrent(dc, context));
+    EXPECT_EQ(eglGetCurrentContext(), host);
+
+    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    eglDestroyContext(display, host);
+    eglBindAPI(EGL_OPENGL_API);
 }
