@@ -237,7 +237,7 @@ std::string shotcutUi(const FilterParams& params) {
             const std::string dflt = js(e.choices.at(c.dephault - 1));
             isNew << "            filter.set(" << param << ", " << dflt << ");\n";
             set << "        " << id << "Combo.currentIndex = choiceIndex(" << id
-                << "Combo.values, filter.get(" << param << "));\n";
+                << "Combo.values, textOf(" << param << ", " << dflt << "));\n";
             grid << "\n        Shotcut.ComboBox {\n            id: " << id << "Combo\n\n"
                  << "            property var values: [" << values << "]\n\n"
                  << "            implicitWidth: 180\n"
@@ -252,7 +252,7 @@ std::string shotcutUi(const FilterParams& params) {
         } else if (c.kind == ControlKind::Color) {
             const std::string dflt = js(hexColor(c, "#%02x%02x%02x"));
             isNew << "            filter.set(" << param << ", " << dflt << ");\n";
-            set << "        " << id << "Picker.value = filter.get(" << param << ");\n";
+            set << "        " << id << "Picker.value = textOf(" << param << ", " << dflt << ");\n";
             grid << "\n        Shotcut.ColorPicker {\n            id: " << id << "Picker\n\n"
                  << "            onValueChanged: {\n"
                  << "                if (!blockUpdate)\n"
@@ -268,8 +268,8 @@ std::string shotcutUi(const FilterParams& params) {
             middles += (middles.empty() ? "" : ", ") + number(toParam(e, e.dephault));
             isNew << "            filter.set(" << param << ", " << number(toParam(e, e.dephault))
                   << ");\n";
-            set << "        " << slider << ".value = filter.getDouble(" << param << ", position) * "
-                << number(e.factor) << ";\n"
+            set << "        " << slider << ".value = numberAt(" << param << ", "
+                << number(toParam(e, e.dephault)) << ", position) * " << number(e.factor) << ";\n"
                 << "        " << button << ".checked = filter.animateIn <= 0 && "
                 << "filter.animateOut <= 0 && filter.keyframeCount(" << param << ") > 0;\n";
             enable << "        " << slider << ".enabled = enabled;\n";
@@ -308,6 +308,15 @@ std::string shotcutUi(const FilterParams& params) {
         << "        if (index < 0 && /^[0-9]+$/.test(text))\n"
         << "            index = parseInt(text) - 1;\n"
         << "        return index;\n"
+        << "    }\n\n"
+        << "    // A value the project does not hold is the filter's default, as the filter takes "
+           "it.\n"
+        << "    function textOf(name, fallback) {\n"
+        << "        var value = filter.get(name);\n"
+        << "        return value ? value : fallback;\n"
+        << "    }\n\n"
+        << "    function numberAt(name, fallback, position) {\n"
+        << "        return filter.get(name) ? filter.getDouble(name, position) : fallback;\n"
         << "    }\n\n"
         << "    function setControls() {\n"
         << "        var position = getPosition();\n"

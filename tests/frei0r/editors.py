@@ -209,8 +209,8 @@ def check_kdenlive(effect_xml, cli):
 def qml_controls(ui):
     """The ui.qml's controls in order: (label, kind, parameter, details)."""
     out = []
-    for m in re.finditer(r"Label \{\s*text: qsTr\('((?:[^'\\]|\\.)*)'\)(.*?)(?=\n        Label \{|\Z)",
-                         ui, re.S):
+    label_and_body = r"Label \{\s*text: qsTr\('((?:[^'\\]|\\.)*)'\)(.*?)(?=\n        Label \{|\Z)"
+    for m in re.finditer(label_and_body, ui, re.S):
         label, body = m.group(1).replace("\\'", "'"), m.group(2)
         if label == "Preset":
             continue
@@ -262,6 +262,11 @@ def check_shotcut(filter_dir, cli):
     defaults = {i: v.strip("'") for i, v in re.findall(r"filter\.set\('(\d+)', ([^)]*)\);", new)}
     if sorted(int(i) for i in defaults) != sorted(c[0] for c in controls.values()):
         fail("a new filter does not set every control's default")
+    # A control whose value the project leaves out shows the same default.
+    fallback = r"(?:textOf|numberAt)\('(\d+)', ('[^']*'|[^,)]+)"
+    shown = {i: v.strip("'") for i, v in re.findall(fallback, ui)}
+    if shown != defaults:
+        fail("a control left out of a project shows another value than a new filter's")
     compare("defaults", melt_render("shotcut-defaults", defaults),
             command_render(cli, "command-defaults"))
 
