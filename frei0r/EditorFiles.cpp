@@ -240,7 +240,7 @@ std::string shotcutUi(const FilterParams& params) {
                 << "Combo.values, textOf(" << param << ", " << dflt << "));\n";
             grid << "\n        Shotcut.ComboBox {\n            id: " << id << "Combo\n\n"
                  << "            property var values: [" << values << "]\n\n"
-                 << "            implicitWidth: 180\n"
+                 << "            implicitWidth: 160\n"
                  << "            model: [" << names << "]\n"
                  << "            onActivated: filter.set(" << param << ", values[currentIndex])\n"
                  << "        }\n"
@@ -332,7 +332,7 @@ std::string shotcutUi(const FilterParams& params) {
         << "    startValues: [" << middles << "]\n"
         << "    middleValues: [" << middles << "]\n"
         << "    endValues: [" << middles << "]\n"
-        << "    width: 460\n"
+        << "    width: 350\n"
         << "    height: " << 40 + 34 * (controls.size() + 1) << "\n"
         << "    Component.onCompleted: {\n"
         << "        if (filter.isNew) {\n"
