@@ -117,8 +117,9 @@ std::vector<EditorControl> editorControls(const FilterParams& params) {
             e.choices = choiceNames(c.choices);
         } else if (c.kind != ControlKind::Color) {
             const auto& r = c.range;
-            if (r.sliderMin != 0) {
-                e.index = params.indexOf(c, true);
+            // Through the unscaled twin where the filter has one.
+            if (const int twin = params.indexOf(c, true); twin >= 0) {
+                e.index = twin;
             } else {
                 e.factor = r.sliderMax - r.sliderMin;
             }
@@ -264,17 +265,18 @@ std::string shotcutUi(const FilterParams& params) {
         } else {
             const std::string slider = id + "Slider", button = id + "KeyframesButton";
             const std::string toParamText = "value / " + number(e.factor);
+            const std::string sliderParam = slider + "." + toParamText;
+            const std::string dflt = number(toParam(e, e.dephault));
             keyframable += (keyframable.empty() ? "" : ", ") + param;
-            middles += (middles.empty() ? "" : ", ") + number(toParam(e, e.dephault));
-            isNew << "            filter.set(" << param << ", " << number(toParam(e, e.dephault))
-                  << ");\n";
-            set << "        " << slider << ".value = numberAt(" << param << ", "
-                << number(toParam(e, e.dephault)) << ", position) * " << number(e.factor) << ";\n"
+            middles += (middles.empty() ? "" : ", ") + dflt;
+            isNew << "            filter.set(" << param << ", " << dflt << ");\n";
+            set << "        " << slider << ".value = numberAt(" << param << ", " << dflt
+                << ", position) * " << number(e.factor) << ";\n"
                 << "        " << button << ".checked = filter.animateIn <= 0 && "
                 << "filter.animateOut <= 0 && filter.keyframeCount(" << param << ") > 0;\n";
             enable << "        " << slider << ".enabled = enabled;\n";
-            simple << "        updateFilter(" << param << ", " << slider << ".value / "
-                   << number(e.factor) << ", " << button << ", null);\n";
+            simple << "        updateFilter(" << param << ", " << sliderParam << ", " << button
+                   << ", null);\n";
             grid << "\n        Shotcut.SliderSpinner {\n            id: " << slider << "\n\n"
                  << "            minimumValue: " << number(e.minimum) << "\n"
                  << "            maximumValue: " << number(e.maximum) << "\n"
@@ -289,8 +291,8 @@ std::string shotcutUi(const FilterParams& params) {
                  << "\n        Shotcut.KeyframesButton {\n            id: " << button << "\n\n"
                  << "            onToggled: {\n"
                  << "                enableControls(true);\n"
-                 << "                toggleKeyframes(checked, " << param << ", " << slider
-                 << ".value / " << number(e.factor) << ");\n"
+                 << "                toggleKeyframes(checked, " << param << ", " << sliderParam
+                 << ");\n"
                  << "            }\n        }\n";
         }
     }
