@@ -62,28 +62,35 @@ struct Glx {
     int (*makeContextCurrent)(void*, unsigned long, unsigned long, void*);
 };
 
+// Resolved once found, under tableLock(): a host does not unload its GL library. Until then it
+// is looked for again, as a host may load it after its first call.
 const Glx* loadedGlx() {
+    static Glx glx{};
+    if (glx.makeContextCurrent)
+        return &glx;
     for (const char* library : {"libGLX.so.0", "libGL.so.1"}) {
         void* handle = dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
         if (!handle)
             continue;
-        static Glx glx;
-        glx.getCurrentContext =
+        Glx found;
+        found.getCurrentContext =
             reinterpret_cast<void* (*)()>(dlsym(handle, "glXGetCurrentContext"));
-        glx.getCurrentDisplay =
+        found.getCurrentDisplay =
             reinterpret_cast<void* (*)()>(dlsym(handle, "glXGetCurrentDisplay"));
-        glx.getCurrentDrawable =
+        found.getCurrentDrawable =
             reinterpret_cast<unsigned long (*)()>(dlsym(handle, "glXGetCurrentDrawable"));
-        glx.getCurrentReadDrawable =
+        found.getCurrentReadDrawable =
             reinterpret_cast<unsigned long (*)()>(dlsym(handle, "glXGetCurrentReadDrawable"));
-        glx.makeContextCurrent =
+        found.makeContextCurrent =
             reinterpret_cast<int (*)(void*, unsigned long, unsigned long, void*)>(
                 dlsym(handle, "glXMakeContextCurrent"));
         // The library stays loaded by the host; our reference is not needed.
         dlclose(handle);
-        if (glx.getCurrentContext && glx.getCurrentDisplay && glx.getCurrentDrawable &&
-            glx.getCurrentReadDrawable && glx.makeContextCurrent)
+        if (found.getCurrentContext && found.getCurrentDisplay && found.getCurrentDrawable &&
+            found.getCurrentReadDrawable && found.makeContextCurrent) {
+            glx = found;
             return &glx;
+        }
     }
     return nullptr;
 }
