@@ -164,6 +164,23 @@ def stored(value, factor):
     return repr(value / factor)
 
 
+def check_renders(editor, cli, defaults, store):
+    """Projects as `editor` writes them against the command: the description's defaults, then
+    SHOWN and KEYED, each stored as store(name, shown value) -> (parameter, text) says."""
+    compare("defaults", melt_render(editor + "-defaults", defaults),
+            command_render(cli, "command-defaults"))
+    props, sets = dict(defaults), []
+    for name, value in SHOWN.items():
+        index, text = store(name, value)
+        props[index] = text
+        sets.append("%s=%s" % (name, value))
+    index, start = store(KEYED[0], KEYED[1])
+    props[index] = "0=%s;%d=%s" % (start, FRAMES - 1, store(KEYED[0], KEYED[2])[1])
+    key = "%s=%s@0,%s@%d" % (KEYED[0], KEYED[1], KEYED[2], FRAMES - 1)
+    compare("other values", melt_render(editor + "-values", props),
+            command_render(cli, "command-values", sets, [key]))
+
+
 def check_kdenlive(effect_xml, cli):
     root = ET.parse(effect_xml).getroot()
     if root.tag != "effect" or root.get("tag") != SERVICE:
@@ -184,26 +201,13 @@ def check_kdenlive(effect_xml, cli):
         controls[name] = (index, kind, p.get("default"), float(p.get("factor", "1")))
     check_names([(n, c[0]) for n, c in controls.items()], filter_params)
 
-    defaults = {str(i): d for i, _, d, _ in controls.values()}
-    compare("defaults", melt_render("kdenlive-defaults", defaults),
-            command_render(cli, "command-defaults"))
-
-    props, sets = dict(defaults), []
-    for name, value in SHOWN.items():
+    def store(name, value):
         index, kind, _, factor = controls[name]
         if kind == "color":
-            props[str(index)] = "0x" + value[1:].lower() + "ff"
-        elif kind == "list":
-            props[str(index)] = value
-        else:
-            props[str(index)] = stored(value, factor)
-        sets.append("%s=%s" % (name, value))
-    index, _, _, factor = controls[KEYED[0]]
-    props[str(index)] = "0=%s;%d=%s" % (stored(KEYED[1], factor), FRAMES - 1,
-                                        stored(KEYED[2], factor))
-    key = "%s=%s@0,%s@%d" % (KEYED[0], KEYED[1], KEYED[2], FRAMES - 1)
-    compare("other values", melt_render("kdenlive-values", props),
-            command_render(cli, "command-values", sets, [key]))
+            return str(index), "0x" + value[1:].lower() + "ff"
+        return str(index), value if kind == "list" else stored(value, factor)
+
+    check_renders("kdenlive", cli, {str(i): d for i, _, d, _ in controls.values()}, store)
 
 
 def qml_controls(ui):
@@ -267,22 +271,14 @@ def check_shotcut(filter_dir, cli):
     shown = {i: v.strip("'") for i, v in re.findall(fallback, ui)}
     if shown != defaults:
         fail("a control left out of a project shows another value than a new filter's")
-    compare("defaults", melt_render("shotcut-defaults", defaults),
-            command_render(cli, "command-defaults"))
 
-    props, sets = dict(defaults), []
-    for name, value in SHOWN.items():
+    def store(name, value):
         index, kind, details = controls[name]
         if kind == "combo" and value not in details:
             fail("%s offers no %s" % (name, value))
-        props[str(index)] = stored(value, details[0]) if kind == "slider" else value
-        sets.append("%s=%s" % (name, value))
-    index, _, details = controls[KEYED[0]]
-    props[str(index)] = "0=%s;%d=%s" % (stored(KEYED[1], details[0]), FRAMES - 1,
-                                        stored(KEYED[2], details[0]))
-    key = "%s=%s@0,%s@%d" % (KEYED[0], KEYED[1], KEYED[2], FRAMES - 1)
-    compare("other values", melt_render("shotcut-values", props),
-            command_render(cli, "command-values", sets, [key]))
+        return str(index), stored(value, details[0]) if kind == "slider" else value
+
+    check_renders("shotcut", cli, defaults, store)
 
 
 def main():
