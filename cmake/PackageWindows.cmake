@@ -1,0 +1,1 @@
+# The Windows zip (CPack ZIP) and the NSIS installer.
