@@ -10,6 +10,10 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 started=$SECONDS
 step() { echo "== $1 ($((SECONDS - started)) s in all)"; }
+# A failure half-way leaves no package of ours installed (one installed before is left alone).
+if ! dpkg -s zarvo-neon >/dev/null 2>&1; then
+    trap 'dpkg -s zarvo-neon >/dev/null 2>&1 && apt-get purge -y -qq zarvo-neon >/dev/null 2>&1' EXIT
+fi
 
 scripts/release.sh --out dist --build build-release/first
 step "release"
