@@ -1,6 +1,7 @@
 #include "EffectModule.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace aehost {
 namespace {
@@ -95,8 +96,20 @@ std::string EffectModule::matchName() const {
     return textOf(pipl_, "eMNA");
 }
 
-std::string EffectModule::besideProgram() {
-    return ModuleLibrary::programFolder() + "ZarvoNeon.aex";
+std::string EffectModule::findDefault() {
+    namespace fs = std::filesystem;
+    const fs::path program = ModuleLibrary::programFolder();
+    const fs::path beside = program / "ZarvoNeon.aex";
+    const fs::path installed = (program / "../lib/zarvo-neon/ZarvoNeon.aex").lexically_normal();
+    for (const fs::path& candidate : {beside, installed}) {
+        std::error_code error;
+        if (fs::is_regular_file(candidate, error)) {
+            return candidate.string();
+        }
+    }
+    throw ModuleError("no effect module: ZarvoNeon.aex is neither beside this program (" +
+                      beside.string() + ") nor in " + installed.string() +
+                      "; name one with --module");
 }
 
 } // namespace aehost

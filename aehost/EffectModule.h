@@ -38,8 +38,11 @@ public:
     std::string matchName() const;
     PF_FilterProc entryPoint() const { return entry_; }
 
-    // The module found beside the running program (the one the build puts there).
-    static std::string besideProgram();
+    // The module to load when none is named: ZarvoNeon.aex beside the running program (a build
+    // tree, the Windows zip), else in lib/zarvo-neon/ beside the program's folder (an installed
+    // tree: bin/ and lib/ under one prefix). Throws ModuleError naming both places when neither
+    // holds it.
+    static std::string findDefault();
 
 private:
     std::string path_;

@@ -14,7 +14,7 @@ int runHeader(const std::string& modulePath, const HeaderOptions& options) {
         std::cerr << "zarvo-neon header: --background needs a colour as #RRGGBB\n";
         return 2;
     }
-    const aehost::EffectModule module(modulePath.empty() ? aehost::EffectModule::besideProgram()
+    const aehost::EffectModule module(modulePath.empty() ? aehost::EffectModule::findDefault()
                                                          : modulePath);
     aehost::EffectHost host(module);
     constexpr int kStripHeight = 50;

@@ -41,7 +41,7 @@ std::string why(aehost::EffectHost& host) {
 class EffectSession {
 public:
     explicit EffectSession(const std::string& modulePath)
-        : module_(modulePath.empty() ? aehost::EffectModule::besideProgram() : modulePath),
+        : module_(modulePath.empty() ? aehost::EffectModule::findDefault() : modulePath),
           host_(module_) {}
     ~EffectSession() {
         if (started_) {

@@ -1,11 +1,16 @@
 // zarvo-neon: the effect without After Effects. Loads the module through the headless host.
 
+#include "AtomicFile.h"
+#include "Completion.h"
 #include "ControlValues.h"
 #include "EffectHost.h"
 #include "HeaderCommand.h"
+#include "ImageFiles.h"
 #include "ParamListing.h"
 #include "RenderCommand.h"
+#include "Sample.h"
 
+#include "host/Controls.h"
 #include "host/EffectInfo.h"
 
 #include <CLI/CLI.hpp>
@@ -16,8 +21,8 @@
 namespace {
 
 std::unique_ptr<aehost::EffectModule> loadModule(const std::string& path) {
-    return std::make_unique<aehost::EffectModule>(
-        path.empty() ? aehost::EffectModule::besideProgram() : path);
+    return std::make_unique<aehost::EffectModule>(path.empty() ? aehost::EffectModule::findDefault()
+                                                               : path);
 }
 
 int runAbout(const std::string& modulePath) {
@@ -61,22 +66,29 @@ int runParams(const std::string& modulePath, const std::vector<std::string>& con
 void addRenderOptions(CLI::App* render, zarvo::RenderOptions& options) {
     render->add_flag("--sample", options.sample,
                      "Use the built-in sample layer (white shapes on transparency)");
-    render->add_option("-i,--input", options.input,
-                       "Layer image, or an image sequence named with %04d or ####; its alpha is "
-                       "the edge the neon follows. A still is used for every frame");
+    render
+        ->add_option("-i,--input", options.input,
+                     "Layer image, or an image sequence named with %04d or ####; its alpha is "
+                     "the edge the neon follows. A still is used for every frame")
+        ->type_name(zarvo::kFileType);
     render
         ->add_option("-o,--output", options.output,
                      "Image file to write (PNG, TIFF, PAM, ...); for several frames a name with "
                      "%04d or ####, which is the frame number")
-        ->required();
-    render->add_option("--set", options.controls,
-                       "Set a control, NAME=VALUE as `params` lists it, e.g. \"Stroke Count=5\", "
-                       "\"Neon Type=Inner Neon\", \"Color 1=#FF00AA\", \"Glow Opacity=45\"");
-    render->add_option("--key", options.keys,
-                       "Keyframes of one control, \"NAME=VALUE@TIME,VALUE@TIME,...\": TIME is a "
-                       "frame number, or seconds with an s suffix, e.g. \"Visibility=0@1,100@24\" "
-                       "or \"Color 1=#FF0000@0s,#0000FF@1.5s\"; sliders and colours change "
-                       "linearly between keys, popups hold. Repeatable, one per control");
+        ->required()
+        ->type_name(zarvo::kFileType);
+    render
+        ->add_option("--set", options.controls,
+                     "Set a control, NAME=VALUE as `params` lists it, e.g. \"Stroke Count=5\", "
+                     "\"Neon Type=Inner Neon\", \"Color 1=#FF00AA\", \"Glow Opacity=45\"")
+        ->type_name("NAME=VALUE");
+    render
+        ->add_option("--key", options.keys,
+                     "Keyframes of one control, \"NAME=VALUE@TIME,VALUE@TIME,...\": TIME is a "
+                     "frame number, or seconds with an s suffix, e.g. \"Visibility=0@1,100@24\" "
+                     "or \"Color 1=#FF0000@0s,#0000FF@1.5s\"; sliders and colours change "
+                     "linearly between keys, popups hold. Repeatable, one per control")
+        ->type_name("NAME=KEYS");
     render->add_option_function<std::string>(
         "--frames", [&options](const std::string& range) { options.frames = range; },
         "Frames to render, A-B with both ends included (default: the input sequence's frames, "
@@ -103,6 +115,17 @@ void addRenderOptions(CLI::App* render, zarvo::RenderOptions& options) {
                      "no diagnostics from the effect module (else on standard error)");
 }
 
+// The names --set and --key take: every control that holds a value.
+std::vector<std::string> controlNames() {
+    std::vector<std::string> names;
+    for (const Kelvane::Neon::Control& control : Kelvane::Neon::kControls) {
+        if (Kelvane::Neon::holdsValue(control.kind)) {
+            names.emplace_back(control.name);
+        }
+    }
+    return names;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -114,8 +137,11 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", Kelvane::Neon::versionText(), "Print the version and exit");
     std::string modulePath;
     const auto addModuleOption = [&modulePath](CLI::App* command) {
-        command->add_option("--module", modulePath,
-                            "Effect module to load (default: ZarvoNeon.aex beside this program)");
+        command
+            ->add_option("--module", modulePath,
+                         "Effect module to load (default: ZarvoNeon.aex beside this program, "
+                         "else in ../lib/zarvo-neon/ from this program's folder)")
+            ->type_name(zarvo::kFileType);
     };
     addModuleOption(&app);
 
@@ -133,16 +159,34 @@ int main(int argc, char** argv) {
     addModuleOption(render);
     addModuleOption(header);
     zarvo::HeaderOptions headerOptions;
-    header->add_option("-o,--output", headerOptions.output, "PNG file to write")->required();
+    header->add_option("-o,--output", headerOptions.output, "PNG file to write")
+        ->required()
+        ->type_name(zarvo::kFileType);
     header->add_option("--width", headerOptions.width, "Width of the panel (the strip is 50 high)")
         ->check(CLI::Range(200, 4000));
     header->add_option("--background", headerOptions.background,
                        "The panel's background colour, #RRGGBB (default #202020)");
 
     std::vector<std::string> paramsControls;
-    params->add_option("--set", paramsControls,
-                       "Set a control, NAME=VALUE, and list the controls as the panel then shows "
-                       "them, with their values and without the controls it hides");
+    params
+        ->add_option("--set", paramsControls,
+                     "Set a control, NAME=VALUE, and list the controls as the panel then shows "
+                     "them, with their values and without the controls it hides")
+        ->type_name("NAME=VALUE");
+
+    auto* sample = app.add_subcommand(
+        "sample", "Write the built-in sample layer, the layer `render --sample` takes (white "
+                  "shapes on transparency), to an image file");
+    std::string sampleOutput;
+    sample
+        ->add_option("-o,--output", sampleOutput,
+                     "Image file to write (PNG, TIFF, PAM, ...); pass it to `render -i`")
+        ->required()
+        ->type_name(zarvo::kFileType);
+    auto* completion = app.add_subcommand(
+        "completion", "Print the bash completion script for this command's subcommands, options "
+                      "and control names (source it, or install it as "
+                      "/usr/share/bash-completion/completions/zarvo-neon)");
 
     zarvo::RenderOptions renderOptions;
     addRenderOptions(render, renderOptions);
@@ -160,6 +204,15 @@ int main(int argc, char** argv) {
         }
         if (header->parsed()) {
             return zarvo::runHeader(modulePath, headerOptions);
+        }
+        if (sample->parsed()) {
+            zarvo::installInterruptCleanup();
+            zarvo::writeImage(sampleOutput, zarvo::sampleLayer());
+            return 0;
+        }
+        if (completion->parsed()) {
+            std::cout << zarvo::bashCompletion(app, "zarvo-neon", controlNames());
+            return 0;
         }
     } catch (const std::exception& e) {
         std::cerr << "zarvo-neon: " << e.what() << "\n";
