@@ -1,0 +1,21 @@
+# Writes what a command prints to a file, whole or not at all: a failing command leaves no
+# file behind for the build to take as made.
+#   cmake -DOUTPUT=<file> -P CommandOutput.cmake -- <command> [args...]
+set(command "")
+set(seen_separator FALSE)
+foreach(i RANGE ${CMAKE_ARGC})
+    if(seen_separator AND DEFINED CMAKE_ARGV${i})
+        list(APPEND command "${CMAKE_ARGV${i}}")
+    elseif("${CMAKE_ARGV${i}}" STREQUAL "--")
+        set(seen_separator TRUE)
+    endif()
+endforeach()
+if(NOT OUTPUT OR NOT command)
+    message(FATAL_ERROR "usage: cmake -DOUTPUT=<file> -P CommandOutput.cmake -- <command> [args...]")
+endif()
+execute_process(COMMAND ${command} OUTPUT_FILE ${OUTPUT}.tmp RESULT_VARIABLE failed)
+if(failed)
+    file(REMOVE ${OUTPUT}.tmp)
+    message(FATAL_ERROR "${command} failed (${failed})")
+endif()
+file(RENAME ${OUTPUT}.tmp ${OUTPUT})
