@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs every command of one README section, as a newcomer would from the repository's root, in
-# a scratch folder: `build` links to the build tree, HOME is a folder of its own, and `sudo`
-# installs into a staging root (DESTDIR) instead of the system. Then checks what the commands
-# promise: the files installed where the section says, the outputs written, and the parameter
-# table as the filter lists it.
+# a scratch folder: `build` links to the build tree, HOME is a folder of its own, and an install
+# under /usr goes into a staging root (DESTDIR) instead of the system. The section makes its own
+# inputs. Then checks what the commands promise: the files installed where the section says,
+# the outputs written, and the parameter table as the filter lists it.
 #   readme-commands.sh README BUILD EDITOR_FILES WORK
 set -euo pipefail
 readme=$(realpath "$1") build=$(realpath "$2") editor_files=$(realpath "$3") work=$4
@@ -22,18 +22,17 @@ table=$("$editor_files" --markdown)
 rm -rf "$work" && mkdir -p "$work/home" && cd "$work"
 work=$PWD
 ln -s "$build" build
-# The commands' inputs: a disc in alpha, a still and a moving background the same size.
-ffmpeg -nostdin -loglevel error -f lavfi -i "color=c=black:s=160x120:d=0.1,format=rgba,\
-geq=r=255:g=255:b=255:a=255*clip(30-hypot(X-80\,Y-60)\,0\,1)" -frames:v 1 logo.png
-ffmpeg -nostdin -loglevel error -f lavfi -i testsrc2=s=160x120 -frames:v 1 background.png
-ffmpeg -nostdin -loglevel error -f lavfi -i testsrc2=s=160x120:r=24:d=2 -pix_fmt yuv420p \
-    background.mp4
 
 # Each ```sh block's lines, in order.
 awk '/^```sh$/ { on = 1; next } /^```$/ { on = 0 } on' <<<"$section" >commands.sh
 [ -s commands.sh ] || fail "the section holds no commands"
-sudo() { DESTDIR="$STAGE" "$@"; }
-export -f sudo
+cmake() {
+    case " $* " in
+    *" --install "*" --prefix /usr"*) DESTDIR="$STAGE" command cmake "$@" ;;
+    *) command cmake "$@" ;;
+    esac
+}
+export -f cmake
 env -u FREI0R_PATH HOME="$work/home" STAGE="$work/root" \
     bash -euo pipefail commands.sh >commands.log 2>&1 || fail "$(tail -n 20 commands.log)"
 
@@ -41,6 +40,7 @@ for f in home/.frei0r-1/lib/zarvo_neon.so root/usr/local/lib/frei0r-1/zarvo_neon
     home/.local/share/kdenlive/effects/frei0r_zarvo_neon.xml \
     root/usr/share/shotcut/qml/filters/zarvo_neon/meta.qml \
     root/usr/share/shotcut/qml/filters/zarvo_neon/ui.qml \
+    logo.png background.png background.mp4 \
     neon-over-background.png neon-over-layer.png neon.mp4 neon-melt.mp4; do
     [ -s "$f" ] || fail "$f was not written"
 done
