@@ -2,7 +2,8 @@
 # The Windows check: cross-builds ZarvoNeon.aex and zarvo-neon.exe with MinGW-w64, runs them
 # under Wine (real WGL, over Mesa under Xvfb) and compares them with the Linux build: the About
 # text, the controls, and renders byte for byte. Also checks what the module exports and imports,
-# its PiPL resource byte for byte, and that modules without a PiPL or an entry point are refused.
+# its PiPL resource byte for byte, both files' version resources, and that modules without a PiPL
+# or an entry point are refused.
 # Installs what is missing (root or sudo) and builds the Linux tree first. Exits non-zero on any
 # difference.
 set -euo pipefail
@@ -53,6 +54,17 @@ done
 # The PiPL resource, byte for byte, by the checker that CTest runs on the Linux module.
 build/bin/zarvo_pipl_check "$win/bin/ZarvoNeon.aex" ||
     fail "ZarvoNeon.aex: its PiPL resource is not the expected bytes (above)"
+# The version resource of both files, against the release version; and the checker tells a file
+# of another version.
+version="$(cmake -P cmake/Version.cmake)"
+for binary in "$win/bin/ZarvoNeon.aex" "$win/bin/zarvo-neon.exe"; do
+    build/bin/zarvo_version_check "$binary" --version "$version" >/dev/null ||
+        fail "$(basename "$binary"): its version resource is not version $version's (above)"
+done
+if build/bin/zarvo_version_check "$win/fixtures/NewerZarvoNeon.aex" --version "$version" \
+    >/dev/null 2>&1; then
+    fail "zarvo_version_check takes NewerZarvoNeon.aex for version $version"
+fi
 
 # Wine with a prefix of its own, made once and kept outside the work tree.
 export WINEPREFIX="${ZARVO_CACHE:-${HOME:-/tmp}/.cache/zarvo-neon}/wineprefix"

@@ -144,16 +144,16 @@ std::uint32_t subdirectory(std::uint32_t target) {
     return target & ~kHighBit;
 }
 
-} // namespace
-
-std::optional<Bytes> readResource(const Bytes& bytes, const std::string& type, std::uint16_t id) {
+// The data of the resource whose type entry `isType` picks and whose id is `id`, in its first
+// language.
+template <typename TypeMatch>
+std::optional<Bytes> readResourceOf(const Bytes& bytes, TypeMatch isType, std::uint16_t id) {
     const Image image(bytes);
     if (image.resourceAddress() == 0) {
         return std::nullopt;
     }
-    const auto byType = findEntry(image, 0, [&](std::uint32_t name) {
-        return (name & kHighBit) && sameName(image, name & ~kHighBit, type);
-    });
+    const auto byType =
+        findEntry(image, 0, [&](std::uint32_t name) { return isType(image, name); });
     if (!byType) {
         return std::nullopt;
     }
@@ -175,6 +175,22 @@ std::optional<Bytes> readResource(const Bytes& bytes, const std::string& type, s
     const std::uint64_t offset = image.offsetOf(address, size);
     return Bytes(bytes.begin() + std::ptrdiff_t(offset),
                  bytes.begin() + std::ptrdiff_t(offset + size));
+}
+
+} // namespace
+
+std::optional<Bytes> readResource(const Bytes& bytes, const std::string& type, std::uint16_t id) {
+    return readResourceOf(
+        bytes,
+        [&](const Image& image, std::uint32_t name) {
+            return (name & kHighBit) && sameName(image, name & ~kHighBit, type);
+        },
+        id);
+}
+
+std::optional<Bytes> readResource(const Bytes& bytes, std::uint16_t type, std::uint16_t id) {
+    return readResourceOf(
+        bytes, [&](const Image&, std::uint32_t name) { return name == type; }, id);
 }
 
 } // namespace petest

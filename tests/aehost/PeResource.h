@@ -16,4 +16,8 @@ namespace petest {
 std::optional<std::vector<std::uint8_t>> readResource(const std::vector<std::uint8_t>& image,
                                                       const std::string& type, std::uint16_t id);
 
+// The same for a resource of numeric type `type` (16 for the version resource).
+std::optional<std::vector<std::uint8_t>> readResource(const std::vector<std::uint8_t>& image,
+                                                      std::uint16_t type, std::uint16_t id);
+
 } // namespace petest
