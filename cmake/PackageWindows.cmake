@@ -38,7 +38,8 @@ if(ZARVO_MAKENSIS)
     add_custom_target(zarvo_installer DEPENDS ${ZARVO_INSTALLER})
 else()
     add_custom_target(zarvo_installer
-        COMMAND ${CMAKE_COMMAND} -E echo "makensis not found: install Debian's nsis package"
+        COMMAND ${CMAKE_COMMAND} -E echo
+                "makensis was not found when this folder was configured: install Debian's nsis (scripts/need-packages.sh nsis) and run cmake again"
         COMMAND ${CMAKE_COMMAND} -E false
         VERBATIM)
 endif()

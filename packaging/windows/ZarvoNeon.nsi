@@ -23,6 +23,8 @@ Target amd64-unicode
 ManifestDPIAware true
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+; Installed files take the install time, not the build's: the same commit makes the same installer.
+SetDateSave off
 
 !include MUI2.nsh
 !include LogicLib.nsh
