@@ -172,6 +172,7 @@ Function RecordAdd
     Push $1
     Push $R0
     Push $R1
+    ClearErrors
     FileOpen $1 "$ProgramDir\${RECORD}" r
     ${IfNot} ${Errors}
         ${Do}
@@ -223,6 +224,7 @@ Function RecordCarryOver
         Push "Cannot write $ProgramDir\${RECORD}.new."
         Call Fail
     ${EndIf}
+    ClearErrors
     FileOpen $2 "$ProgramDir\${RECORD}" r
     ${IfNot} ${Errors}
         ${Do}
