@@ -10,10 +10,10 @@
 #   - with no After Effects and no /D=, or a folder that cannot be made, it fails with exit code 2
 #     and a message.
 # Usage: scripts/test-installer-windows.sh SETUP_EXE
-# Needs the Linux build (build/: zarvo-neon, zarvo_version_check) and the Windows build the setup
-# was made from (build-windows/, or ZARVO_WINDOWS_BUILD: bin/ZarvoNeon.aex, bin/zarvo-neon.exe and
-# the fixture fixtures/NewerZarvoNeon.aex), as scripts/test-windows.sh leaves them. Exits non-zero
-# naming each failure.
+# Needs the Linux build (build/: zarvo-neon, zarvo_version_check), the Windows build the setup
+# was made from (build-windows/, or ZARVO_WINDOWS_BUILD: bin/ZarvoNeon.aex, bin/zarvo-neon.exe)
+# and the Windows test fixtures (build-windows/fixtures/: NewerZarvoNeon.aex, NoPiPL.aex), as
+# scripts/test-windows.sh leaves them. Exits non-zero naming each failure.
 set -euo pipefail
 if [ $# -ne 1 ] || [ ! -f "$1" ]; then
     echo "usage: $0 SETUP_EXE" >&2
@@ -27,8 +27,9 @@ version_check="$root/build/bin/zarvo_version_check"
 win="$(cd "${ZARVO_WINDOWS_BUILD:-build-windows}" && pwd)"
 module="$win/bin/ZarvoNeon.aex"
 command="$win/bin/zarvo-neon.exe"
-newer="$win/fixtures/NewerZarvoNeon.aex"
-unversioned="$win/fixtures/NoPiPL.aex"
+fixtures="$root/build-windows/fixtures"
+newer="$fixtures/NewerZarvoNeon.aex"
+unversioned="$fixtures/NoPiPL.aex"
 for need in "$linux" "$version_check" "$module" "$command" "$newer" "$unversioned"; do
     if [ ! -f "$need" ]; then
         echo "$need is missing: run scripts/test-windows.sh first" >&2

@@ -30,7 +30,8 @@ done
 echo "The .deb and the .zip are byte-identical from two build folders"
 step "second release"
 
-scripts/test-installer-windows.sh "dist/ZarvoNeon-$version-win64-setup.exe"
+ZARVO_WINDOWS_BUILD=build-release/first/windows \
+    scripts/test-installer-windows.sh "dist/ZarvoNeon-$version-win64-setup.exe"
 step "Windows installer under Wine"
 tests/install/readme-user-commands.sh README.md "dist/zarvo-neon_${version}_amd64.deb" \
     build-release/readme
