@@ -290,10 +290,15 @@ typedef struct {
     PF_Fixed valid_min, valid_max;
 } PF_AngleDef;
 
+// A one-byte default; the text beside the box is named through `u`.
 typedef struct {
     PF_ParamValue value;
-    PF_ParamValue dephault;
-    const A_char* nameptr;
+    PF_Boolean dephault;
+    A_char reserved;
+    A_short reserved1;
+    union {
+        const A_char* nameptr;
+    } u;
 } PF_CheckBoxDef;
 
 typedef struct {
@@ -313,7 +318,6 @@ typedef struct {
     A_short num_choices;
     A_short dephault;
     union {
-        A_intptr_t id;
         const A_char* namesptr;
     } u;
 } PF_PopupDef;
@@ -329,7 +333,8 @@ typedef struct {
     PF_ValueDisplayFlags display_flags;
     A_u_long fs_flags;
     A_FpShort curve_tolerance;
-    A_FpLong exponent;
+    PF_Boolean useExponent;
+    A_FpShort exponent;
 } PF_FloatSliderDef;
 
 typedef union {

@@ -24,8 +24,8 @@ typedef struct PF_ParamUtilsSuite3 {
     PF_Err (*PF_GetCurrentState)(PF_ProgPtr effect_ref, PF_ParamIndex param_index,
                                  const A_Time* startPT0, const A_Time* durationPT0,
                                  PF_State* stateP);
-    PF_Err (*PF_HasParamChanged)(PF_ProgPtr effect_ref, const PF_State* stateP,
-                                 PF_ParamIndex param_index, PF_Boolean* changedPB);
+    PF_Err (*PF_AreStatesIdentical)(PF_ProgPtr effect_ref, const PF_State* state1P,
+                                    const PF_State* state2P, A_Boolean* samePB);
     PF_Err (*PF_IsIdenticalCheckout)(PF_ProgPtr effect_ref, PF_ParamIndex param_index,
                                      A_long what_time1, A_long time_step1, A_u_long time_scale1,
                                      A_long what_time2, A_long time_step2, A_u_long time_scale2,

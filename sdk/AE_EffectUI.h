@@ -104,9 +104,9 @@ typedef PF_Context** PF_ContextH;
 
 typedef struct {
     A_u_long when;
-    PF_Modifiers modifiers;
     PF_Point screen_point;
     A_long num_clicks;
+    PF_Modifiers modifiers;
     A_intptr_t continue_refcon[4];
     A_Boolean send_drag;
     A_Boolean last_time;
@@ -119,9 +119,9 @@ typedef struct {
 
 typedef struct {
     A_u_long when;
-    PF_Modifiers modifiers;
     PF_Point screen_point;
-    A_long key_code;
+    A_long keycode;
+    PF_Modifiers modifiers;
 } PF_KeyDownEvent;
 
 typedef struct {
