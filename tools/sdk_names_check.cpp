@@ -932,7 +932,10 @@ void checkModule(const Published& p, const fs::path& root,
             if (!declared) {
                 if (reported.insert(u.name).second) {
                     report(at, "uses " + u.name + ", which the published " + p.headersOf(u.name) +
-                                   " declares and sdk/ does not");
+                                   " declares" +
+                                   (declares == sdkDeclares.end()
+                                        ? " and sdk/ does not"
+                                        : "; sdk/ declares it in " + *declares->second.begin()));
                 }
                 continue;
             }
