@@ -9,7 +9,7 @@
 
 #include "AE_EffectCBSuites.h"
 #include "AE_EffectSuites.h"
-#include "DrawbotSuite.h"
+#include "adobesdk/DrawbotSuite.h"
 
 #include <cstdint>
 #include <string>

@@ -165,8 +165,14 @@ using Impl = DrawbotAccess::Impl;
 inline Impl* host() {
     return DrawbotAccess::host();
 }
-inline DRAWBOT_ObjectRef ref(Object* o) {
-    return reinterpret_cast<DRAWBOT_ObjectRef>(o);
+// An object of ours as whichever Drawbot reference type it is handed out as: each kind has a
+// type of its own.
+struct ObjectRefOf {
+    Object* object;
+    template <typename Ref> operator Ref() const { return reinterpret_cast<Ref>(object); }
+};
+inline ObjectRefOf ref(Object* o) {
+    return {o};
 }
 
 // The suite records, filled with their functions.

@@ -3,5 +3,13 @@
 
 #include "AE_Effect.h"
 
-extern "C" DllExport PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
-                                           PF_ParamDef* params[], PF_LayerDef* output, void* extra);
+// The SDK names no export marker: the module has its own. Everything else stays hidden.
+#ifdef _WIN32
+#define ZARVO_NEON_EXPORT __declspec(dllexport)
+#else
+#define ZARVO_NEON_EXPORT __attribute__((visibility("default")))
+#endif
+
+extern "C" ZARVO_NEON_EXPORT PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data,
+                                                   PF_OutData* out_data, PF_ParamDef* params[],
+                                                   PF_LayerDef* output, void* extra);

@@ -47,7 +47,7 @@ template <typename Command> PF_Err runGuarded(PF_OutData* out_data, Command&& co
         return PF_Err_BAD_CALLBACK_PARAM;
     } catch (const std::bad_alloc&) {
         return PF_Err_OUT_OF_MEMORY;
-    } catch (const DRAWBOT_Exception& e) {
+    } catch (const DrawbotError& e) {
         return e.code;
     } catch (const AESDK_OpenGL_Fault&) {
         reportGpuFailure(out_data);

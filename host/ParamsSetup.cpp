@@ -1,6 +1,7 @@
 #include "ParamsSetup.h"
 
 #include "AE_EffectCB.h"
+#include "AE_EffectUI.h"
 #include "Controls.h"
 
 #include <cstring>

@@ -1,11 +1,8 @@
 #include "ParamsUI.h"
 
 #include "AE_EffectCBSuites.h"
+#include "AE_EffectSuites.h"
 #include "AE_GeneralPlug.h"
-// The published SDK keeps earlier suite generations in a header of their own.
-#if __has_include("AE_GeneralPlugOld.h")
-#include "AE_GeneralPlugOld.h"
-#endif
 #include "Controls.h"
 #include "SuiteScoper.h"
 

@@ -3,6 +3,7 @@
 // destruction, only if one is held. Used on the thread of the command that made it.
 #pragma once
 
+#include "A.h"
 #include "SPBasic.h"
 
 namespace Kelvane {

@@ -1,7 +1,8 @@
 // Basic scalar types of the effect API, as the SDK publishes them.
-#pragma once
+#ifndef _H_A
+#define _H_A
 
-#include <cstdint>
+#include <stdint.h>
 
 typedef int32_t A_long;
 typedef uint32_t A_u_long;
@@ -30,6 +31,4 @@ typedef struct {
 
 enum { A_Err_NONE = 0, A_Err_GENERIC = 1, A_Err_STRUCT = 2, A_Err_PARAMETER = 3, A_Err_ALLOC = 4 };
 
-#ifndef SPAPI
-#define SPAPI
 #endif

@@ -1,15 +1,15 @@
 // Commands, records and flags of the effect API that the module and the host exchange.
-#pragma once
+#ifndef _H_AE_Effect
+#define _H_AE_Effect
 
 #include "A.h"
-#include "SPBasic.h"
 
 typedef A_long PF_Err;
 typedef A_long PF_Fixed;
 typedef A_long PF_ParamIndex;
 typedef A_long PF_ParamValue;
 // A memory handle: void** on Windows, char** elsewhere.
-#ifdef _WIN32
+#ifdef _WINDOWS
 typedef void** PF_Handle;
 typedef char PF_Boolean;
 #else
@@ -139,11 +139,9 @@ enum {
 
 typedef A_long PF_InFlags;
 
-enum {
-    PF_MAX_EFFECT_NAME_LEN = 31,
-    PF_MAX_EFFECT_MSG_LEN = 255,
-    PF_MAX_EFFECT_PARAM_NAME_LEN = 31
-};
+#define PF_MAX_EFFECT_NAME_LEN 31
+#define PF_MAX_EFFECT_MSG_LEN 255
+#define PF_MAX_EFFECT_PARAM_NAME_LEN 31
 
 typedef struct {
     A_u_char alpha, red, green, blue;
@@ -151,6 +149,14 @@ typedef struct {
 typedef PF_Pixel PF_Pixel8;
 typedef PF_Pixel PF_UnionablePixel;
 typedef PF_Pixel* PF_PixelPtr;
+
+typedef struct {
+    A_u_short alpha, red, green, blue;
+} PF_Pixel16;
+
+typedef struct {
+    A_FpShort alpha, red, green, blue;
+} PF_PixelFloat;
 
 typedef struct {
     A_long left, top, right, bottom;
@@ -255,7 +261,6 @@ enum {
     PF_ValueDisplayFlag_NONE = 0,
     PF_ValueDisplayFlag_PERCENT = 1 << 0,
     PF_ValueDisplayFlag_PIXEL = 1 << 1,
-    PF_ValueDisplayFlag_RESERVED = 1 << 2,
     PF_ValueDisplayFlag_REVERSE = 1 << 3,
 };
 
@@ -285,10 +290,15 @@ typedef struct {
     PF_Fixed valid_min, valid_max;
 } PF_AngleDef;
 
+// A one-byte default; the text beside the box is named through `u`.
 typedef struct {
     PF_ParamValue value;
-    PF_ParamValue dephault;
-    const A_char* nameptr;
+    PF_Boolean dephault;
+    A_char reserved;
+    A_short reserved1;
+    union {
+        const A_char* nameptr;
+    } u;
 } PF_CheckBoxDef;
 
 typedef struct {
@@ -308,7 +318,6 @@ typedef struct {
     A_short num_choices;
     A_short dephault;
     union {
-        A_intptr_t id;
         const A_char* namesptr;
     } u;
 } PF_PopupDef;
@@ -324,7 +333,8 @@ typedef struct {
     PF_ValueDisplayFlags display_flags;
     A_u_long fs_flags;
     A_FpShort curve_tolerance;
-    A_FpLong exponent;
+    PF_Boolean useExponent;
+    A_FpShort exponent;
 } PF_FloatSliderDef;
 
 typedef union {
@@ -339,7 +349,7 @@ typedef union {
     PF_FloatSliderDef fs_d;
 } PF_ParamDefUnion;
 
-typedef struct PF_ParamDef {
+typedef struct {
     union {
         A_long id;
         PF_ChangeFlags change_flags;
@@ -354,31 +364,8 @@ typedef struct PF_ParamDef {
     PF_ParamDefUnion u;
 } PF_ParamDef, *PF_ParamDefPtr, **PF_ParamList;
 
-// Custom UI registration.
-typedef A_long PF_CustomEventFlags;
-enum {
-    PF_CustomEFlag_NONE = 0,
-    PF_CustomEFlag_COMP = 1L << 0,
-    PF_CustomEFlag_LAYER = 1L << 1,
-    PF_CustomEFlag_EFFECT = 1L << 2,
-    PF_CustomEFlag_PREVIEW = 1L << 3,
-};
-
-typedef A_long PF_UIAlignment;
-
-typedef struct {
-    A_long reserved;
-    PF_CustomEventFlags events;
-    A_long comp_ui_width;
-    A_long comp_ui_height;
-    PF_UIAlignment comp_ui_alignment;
-    A_long layer_ui_width;
-    A_long layer_ui_height;
-    PF_UIAlignment layer_ui_alignment;
-    A_long preview_ui_width;
-    A_long preview_ui_height;
-    PF_UIAlignment preview_ui_alignment;
-} PF_CustomUIInfo;
+// Custom UI registration; the record's fields are in AE_EffectUI.h.
+typedef struct _PF_CustomUIInfo PF_CustomUIInfo;
 
 // Callbacks the host hands to every command.
 typedef struct {
@@ -400,8 +387,6 @@ typedef struct {
     void* reserved_str[3];
     void* reserved[10];
 } PF_InteractCallbacks;
-
-struct _PF_UtilCallbacks;
 
 // The effect API version the host speaks.
 typedef struct {
@@ -454,7 +439,7 @@ typedef struct {
     A_long dur_sampL;
     A_long total_sampL;
     PF_SoundWorld src_snd;
-    SPBasicSuite* pica_basicP;
+    struct SPBasicSuite* pica_basicP;
     A_long pre_effect_source_origin_x;
     A_long pre_effect_source_origin_y;
     PF_Fixed shutter_phase;
@@ -484,12 +469,7 @@ typedef struct {
     PF_ParamIndex param_index;
 } PF_UserChangedParamExtra;
 
-// Entry points are declared `extern "C" DllExport`; everything else in a module stays hidden.
-#ifdef _WIN32
-#define DllExport __declspec(dllexport)
-#else
-#define DllExport __attribute__((visibility("default")))
-#endif
-
 typedef PF_Err (*PF_FilterProc)(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
                                 PF_ParamDef* params[], PF_LayerDef* output, void* extra);
+
+#endif

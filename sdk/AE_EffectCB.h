@@ -1,5 +1,6 @@
 // Utility callbacks the host hands to every command (in_data->utils).
-#pragma once
+#ifndef _H_AE_EffectCB
+#define _H_AE_EffectCB
 
 #include "AE_Effect.h"
 
@@ -25,10 +26,6 @@ typedef struct {
     A_FpLong (*acos)(A_FpLong);
     A_long ansi_procs[1];
 } PF_ANSICallbacks;
-
-typedef struct {
-    A_u_short alpha, red, green, blue;
-} PF_Pixel16;
 
 // Colour-space conversion callbacks; the effect converts nothing itself.
 typedef struct {
@@ -81,3 +78,5 @@ typedef struct _PF_UtilCallbacks {
     PF_Err (*get_pixel_data16)(PF_EffectWorld* worldP, PF_PixelPtr pixelsP0, PF_Pixel16** pixPP);
     A_long reserved[1];
 } PF_UtilCallbacks;
+
+#endif

@@ -1,58 +1,71 @@
-// Effect suites for custom UI and the application: "PF Effect Custom UI Suite" and
-// "PF AE App Suite".
-#pragma once
+// Effect suites for parameters, custom UI and the application: "PF Param Utils Suite",
+// "PF Effect Custom UI Suite" and "PF AE App Suite". The generations the effect uses of the last
+// two are in AE_EffectSuitesOld.h, which only this header includes.
+#ifndef _H_AE_EffectSuites
+#define _H_AE_EffectSuites
 
+#include "AE_Effect.h"
 #include "AE_EffectUI.h"
-#include "DrawbotSuite.h"
+#include "SPBasic.h"
 
-#define kPFEffectCustomUISuite "PF Effect Custom UI Suite"
-#define kPFEffectCustomUISuiteVersion1 1
-
-typedef struct PF_EffectCustomUISuite1 {
-    PF_Err (*PF_GetDrawingReference)(const PF_ContextH effect_contextH,
-                                     DRAWBOT_DrawRef* referenceP0);
-} PF_EffectCustomUISuite1;
-
+// A parameter's state, for comparing it over time; the host's own.
 typedef struct {
+    A_long reserved[4];
+} PF_State;
+typedef A_long PF_KeyIndex;
+typedef A_long PF_TimeDir;
+
+#define kPFParamUtilsSuite "PF Param Utils Suite"
+#define kPFParamUtilsSuiteVersion3 3
+
+typedef struct PF_ParamUtilsSuite3 {
+    PF_Err (*PF_UpdateParamUI)(PF_ProgPtr effect_ref, PF_ParamIndex param_index,
+                               const PF_ParamDef* defP);
+    PF_Err (*PF_GetCurrentState)(PF_ProgPtr effect_ref, PF_ParamIndex param_index,
+                                 const A_Time* startPT0, const A_Time* durationPT0,
+                                 PF_State* stateP);
+    PF_Err (*PF_AreStatesIdentical)(PF_ProgPtr effect_ref, const PF_State* state1P,
+                                    const PF_State* state2P, A_Boolean* samePB);
+    PF_Err (*PF_IsIdenticalCheckout)(PF_ProgPtr effect_ref, PF_ParamIndex param_index,
+                                     A_long what_time1, A_long time_step1, A_u_long time_scale1,
+                                     A_long what_time2, A_long time_step2, A_u_long time_scale2,
+                                     PF_Boolean* identicalPB);
+    PF_Err (*PF_FindKeyframeTime)(PF_ProgPtr effect_ref, PF_ParamIndex param_index,
+                                  A_long what_time, A_u_long time_scale, PF_TimeDir time_dir,
+                                  PF_Boolean* foundPB, PF_KeyIndex* key_indexP0, A_long* key_timeP0,
+                                  A_u_long* key_timescaleP0);
+    PF_Err (*PF_GetKeyframeCount)(PF_ProgPtr effect_ref, PF_ParamIndex param_index,
+                                  PF_KeyIndex* key_countP);
+    PF_Err (*PF_CheckoutKeyframe)(PF_ProgPtr effect_ref, PF_ParamIndex param_index,
+                                  PF_KeyIndex key_index, A_long* key_timeP0,
+                                  A_u_long* key_timescaleP0, PF_ParamDef* paramP0);
+    PF_Err (*PF_CheckinKeyframe)(PF_ProgPtr effect_ref, PF_ParamDef* paramP);
+    PF_Err (*PF_KeyIndexToTime)(PF_ProgPtr effect_ref, PF_ParamIndex param_index,
+                                PF_KeyIndex key_index, A_long* key_timeP, A_u_long* key_timescaleP);
+} PF_ParamUtilsSuite3;
+
+typedef struct PF_App_Color {
     A_u_short red, green, blue;
 } PF_App_Color;
 
 typedef A_short PF_App_ColorType;
 typedef A_char PF_FontStyleSheet;
 
-typedef struct {
-    A_FpShort alpha, red, green, blue;
-} PF_PixelFloat;
-
 // The registered user's name, organisation and serial number.
-typedef struct {
+typedef struct PF_AppPersonalTextInfo {
     A_char reserved[192];
 } PF_AppPersonalTextInfo;
 
-typedef struct {
+typedef struct PF_FontName {
     A_char font_name[256];
 } PF_FontName;
 
-// "PF AE App Suite" version 6 is the record of the suite's fourth generation (the record named
-// for the sixth answers version 1).
+#define kPFEffectCustomUISuite "PF Effect Custom UI Suite"
 #define kPFAppSuite "PF AE App Suite"
-#define kPFAppSuiteVersion4 6
 #define kPFAppSuiteVersion6 1
 
-typedef struct PFAppSuite4 {
-    PF_Err (*PF_AppGetBgColor)(PF_App_Color* bg_colorP);
-    PF_Err (*PF_AppGetColor)(PF_App_ColorType color_type, PF_App_Color* app_colorP);
-    PF_Err (*PF_GetPersonalInfo)(PF_AppPersonalTextInfo* ptiP);
-    PF_Err (*PF_GetFontStyleSheet)(PF_FontStyleSheet sheet, PF_FontName* font_nameP0,
-                                   A_short* font_numPS0, A_short* sizePS0, A_short* stylePS0);
-    PF_Err (*PF_SetCursor)(PF_CursorType cursor);
-    PF_Err (*PF_IsRenderEngine)(PF_Boolean* render_enginePB);
-    PF_Err (*PF_AppColorPickerDialog)(const A_char* dialog_titleZ0,
-                                      const PF_PixelFloat* sample_colorP,
-                                      PF_Boolean use_ws_to_monitor_xformB,
-                                      PF_PixelFloat* result_colorP);
-    PF_Err (*PF_GetMouse)(PF_Point* pointP);
-    PF_Err (*PF_InvalidateRect)(const PF_ContextH contextH, const PF_Rect* rectP0);
-    PF_Err (*PF_ConvertLocalToGlobal)(const PF_Point* localP, PF_Point* globalP);
-    void* reserved;
-} PFAppSuite4;
+#define _H_AE_EffectSuitesOld
+#include "AE_EffectSuitesOld.h"
+#undef _H_AE_EffectSuitesOld
+
+#endif

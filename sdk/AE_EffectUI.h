@@ -1,7 +1,34 @@
-// Custom UI events: the extra record of PF_Cmd_EVENT.
-#pragma once
+// Custom UI: its registration and events, the extra record of PF_Cmd_EVENT.
+#ifndef _H_AE_EffectUI
+#define _H_AE_EffectUI
 
 #include "AE_Effect.h"
+#include "adobesdk/drawbotsuite/DrawbotSuiteTypes.h"
+
+typedef A_long PF_CustomEventFlags;
+enum {
+    PF_CustomEFlag_NONE = 0,
+    PF_CustomEFlag_COMP = 1L << 0,
+    PF_CustomEFlag_LAYER = 1L << 1,
+    PF_CustomEFlag_EFFECT = 1L << 2,
+    PF_CustomEFlag_PREVIEW = 1L << 3,
+};
+
+typedef A_long PF_UIAlignment;
+
+struct _PF_CustomUIInfo {
+    A_long reserved;
+    PF_CustomEventFlags events;
+    A_long comp_ui_width;
+    A_long comp_ui_height;
+    PF_UIAlignment comp_ui_alignment;
+    A_long layer_ui_width;
+    A_long layer_ui_height;
+    PF_UIAlignment layer_ui_alignment;
+    A_long preview_ui_width;
+    A_long preview_ui_height;
+    PF_UIAlignment preview_ui_alignment;
+};
 
 typedef A_long PF_EventType;
 enum {
@@ -13,8 +40,7 @@ enum {
     PF_Event_DEACTIVATE,
     PF_Event_CLOSE_CONTEXT,
     PF_Event_IDLE,
-    PF_Event_UNUSED_0,
-    PF_Event_ADJUST_CURSOR,
+    PF_Event_ADJUST_CURSOR = 9,
     PF_Event_KEYDOWN,
     PF_Event_MOUSE_EXITED,
     PF_Event_NUM_EVENTS
@@ -78,9 +104,9 @@ typedef PF_Context** PF_ContextH;
 
 typedef struct {
     A_u_long when;
-    PF_Modifiers modifiers;
     PF_Point screen_point;
     A_long num_clicks;
+    PF_Modifiers modifiers;
     A_intptr_t continue_refcon[4];
     A_Boolean send_drag;
     A_Boolean last_time;
@@ -93,9 +119,9 @@ typedef struct {
 
 typedef struct {
     A_u_long when;
-    PF_Modifiers modifiers;
     PF_Point screen_point;
-    A_long key_code;
+    A_long keycode;
+    PF_Modifiers modifiers;
 } PF_KeyDownEvent;
 
 typedef struct {
@@ -137,3 +163,5 @@ typedef struct {
     PF_EventInFlags evt_in_flags;
     PF_EventOutFlags evt_out_flags;
 } PF_EventExtra;
+
+#endif

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "AE_Effect.h"
-#include "DrawbotSuite.h"
+#include "adobesdk/DrawbotSuite.h"
 
 // A null field is a suite not held.
 struct DrawbotSuites {

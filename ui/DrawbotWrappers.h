@@ -1,39 +1,46 @@
 // Owning wrappers for Drawbot objects (paths, brushes, fonts): each makes its object through the
-// supplier suite, throws DRAWBOT_Exception when the host refuses, and releases the object when
-// it goes out of scope. Not copyable: each wrapper owns its reference alone.
+// supplier suite, throws DrawbotError when the host refuses, and releases the object when it
+// goes out of scope. Not copyable: each wrapper owns its reference alone. The names are the
+// module's own: the SDK's drawing header has helper classes of its own under DRAWBOT_ names.
 #pragma once
 
-#include "DrawbotSuite.h"
+#include "A.h"
+#include "adobesdk/DrawbotSuite.h"
 
 #include <exception>
 
+namespace Kelvane {
+namespace Neon {
+
 // A Drawbot call that failed, with the host's error code.
-class DRAWBOT_Exception : public std::exception {
+class DrawbotError : public std::exception {
 public:
-    explicit DRAWBOT_Exception(A_Err err) noexcept : code(err) {}
-    DRAWBOT_Exception(const DRAWBOT_Exception&) noexcept = default;
-    DRAWBOT_Exception& operator=(const DRAWBOT_Exception&) noexcept = default;
+    explicit DrawbotError(A_Err err) noexcept : code(err) {}
+    DrawbotError(const DrawbotError&) noexcept = default;
+    DrawbotError& operator=(const DrawbotError&) noexcept = default;
 
     A_Err code;
 };
 
-template <typename Ref> class SharedRefImpl {
+// Each kind of object has a reference type of its own; the supplier releases any of them as a
+// DRAWBOT_ObjectRef.
+template <typename Ref> class DrawbotObject {
 public:
-    virtual ~SharedRefImpl() {
+    virtual ~DrawbotObject() {
         if (ref_ != nullptr) {
             // A destructor cannot report a failed release; the object is given up either way.
-            supplier_suite_->ReleaseObject(ref_);
+            supplier_suite_->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(ref_));
             ref_ = nullptr;
         }
     }
-    SharedRefImpl(const SharedRefImpl&) = delete;
-    SharedRefImpl& operator=(const SharedRefImpl&) = delete;
+    DrawbotObject(const DrawbotObject&) = delete;
+    DrawbotObject& operator=(const DrawbotObject&) = delete;
 
     Ref Get() const { return ref_; }
     operator Ref() const { return ref_; }
 
 protected:
-    explicit SharedRefImpl(const DRAWBOT_SupplierSuite1* supplier_suite)
+    explicit DrawbotObject(const DRAWBOT_SupplierSuite1* supplier_suite)
         : supplier_suite_(supplier_suite) {}
 
     // Takes ownership of a reference the host has just made.
@@ -45,20 +52,23 @@ private:
     Ref ref_ = nullptr;
 };
 
-class DRAWBOT_PathP : public SharedRefImpl<DRAWBOT_PathRef> {
+class DrawbotPath : public DrawbotObject<DRAWBOT_PathRef> {
 public:
-    DRAWBOT_PathP(const DRAWBOT_SupplierSuite1* supplier_suite, DRAWBOT_SupplierRef supplier);
+    DrawbotPath(const DRAWBOT_SupplierSuite1* supplier_suite, DRAWBOT_SupplierRef supplier);
 };
 
-class DRAWBOT_BrushP : public SharedRefImpl<DRAWBOT_BrushRef> {
+class DrawbotBrush : public DrawbotObject<DRAWBOT_BrushRef> {
 public:
-    DRAWBOT_BrushP(const DRAWBOT_SupplierSuite1* supplier_suite, DRAWBOT_SupplierRef supplier,
-                   const DRAWBOT_ColorRGBA& colour);
+    DrawbotBrush(const DRAWBOT_SupplierSuite1* supplier_suite, DRAWBOT_SupplierRef supplier,
+                 const DRAWBOT_ColorRGBA& colour);
 };
 
 // The host's default font at a given size.
-class DRAWBOT_FontP : public SharedRefImpl<DRAWBOT_FontRef> {
+class DrawbotFont : public DrawbotObject<DRAWBOT_FontRef> {
 public:
-    DRAWBOT_FontP(const DRAWBOT_SupplierSuite1* supplier_suite, DRAWBOT_SupplierRef supplier,
-                  float size);
+    DrawbotFont(const DRAWBOT_SupplierSuite1* supplier_suite, DRAWBOT_SupplierRef supplier,
+                float size);
 };
+
+} // namespace Neon
+} // namespace Kelvane

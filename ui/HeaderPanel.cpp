@@ -49,7 +49,7 @@ void PaintBackground(DRAWBOT_DrawRef drawing_ref, const DrawbotSuites& suites, c
     if (suites.drawbot_suiteP->GetSupplier(drawing_ref, &supplier) != PF_Err_NONE) {
         return;
     }
-    DRAWBOT_PathP path(suites.supplier_suiteP, supplier);
+    DrawbotPath path(suites.supplier_suiteP, supplier);
     const DRAWBOT_RectF32 rect = {static_cast<float>(frame.left), static_cast<float>(frame.top),
                                   static_cast<float>(frame.right - frame.left),
                                   static_cast<float>(frame.bottom - frame.top)};
@@ -61,7 +61,7 @@ void PaintBackground(DRAWBOT_DrawRef drawing_ref, const DrawbotSuites& suites, c
     if (err == PF_Err_NONE) {
         err = suites.drawbot_suiteP->GetSupplier(drawing_ref, &again);
     }
-    DRAWBOT_BrushP brush(suites.supplier_suiteP, supplier, colour);
+    DrawbotBrush brush(suites.supplier_suiteP, supplier, colour);
     if (err == PF_Err_NONE) {
         suites.surface_suiteP->FillPath(surface, brush, path, kDRAWBOT_FillType_Winding);
     }
@@ -76,10 +76,10 @@ PF_Err PaintMarkAndText(DRAWBOT_DrawRef drawing_ref, const DrawbotSuites& suites
     if (err != PF_Err_NONE) {
         return err;
     }
-    DRAWBOT_PathP mark(suites.supplier_suiteP, supplier);
+    DrawbotPath mark(suites.supplier_suiteP, supplier);
     AddLogoMark(*suites.path_suiteP, mark, frame.left, frame.top);
     {
-        DRAWBOT_BrushP brush(suites.supplier_suiteP, supplier, accent);
+        DrawbotBrush brush(suites.supplier_suiteP, supplier, accent);
         DRAWBOT_SurfaceRef surface = nullptr;
         DRAWBOT_SupplierRef again = nullptr;
         if (suites.drawbot_suiteP->GetSurface(drawing_ref, &surface) == PF_Err_NONE &&
@@ -127,14 +127,14 @@ PF_Err DrawHeaderText(DRAWBOT_DrawRef drawing_ref, const DrawbotSuites& suites,
     if (err != PF_Err_NONE) {
         return err; // brush and font would need the supplier
     }
-    DRAWBOT_BrushP brush(suites.supplier_suiteP, supplier, colour);
+    DrawbotBrush brush(suites.supplier_suiteP, supplier, colour);
     if (size == 0.0f) {
         err = suites.supplier_suiteP->GetDefaultFontSize(supplier, &size);
         if (err != PF_Err_NONE) {
             return err;
         }
     }
-    DRAWBOT_FontP font(suites.supplier_suiteP, supplier, size);
+    DrawbotFont font(suites.supplier_suiteP, supplier, size);
 
     // Centres a line `size` high in the box.
     const double height = static_cast<double>(box.bottom) - box.top;

@@ -6,7 +6,7 @@
 #include "DrawbotSuites.h"
 
 #include "AE_EffectUI.h"
-#include "DrawbotSuite.h"
+#include "adobesdk/DrawbotSuite.h"
 
 namespace Kelvane {
 namespace Neon {

@@ -3,7 +3,7 @@
 // of one winding (the frame's counter runs the other way), to be filled with the winding rule.
 #pragma once
 
-#include "DrawbotSuite.h"
+#include "adobesdk/DrawbotSuite.h"
 
 namespace Kelvane {
 namespace Neon {

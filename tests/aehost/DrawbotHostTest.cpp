@@ -214,19 +214,21 @@ TEST_F(DrawbotHostTest, ObjectsAreCountedUntilReleasedAndReleasedOnlyOnce) {
     EXPECT_EQ(host.callsTo("NewPen")[0].args.back(), "1.23457");
     EXPECT_EQ(host.liveObjects(), 4);
 
-    ASSERT_EQ(supplierSuite->RetainObject(p), 0);
-    for (DRAWBOT_ObjectRef o : {b, p, p, f, pen}) {
+    // Each kind has a reference type of its own; Retain and Release take any as an object.
+    const auto object = [](auto r) { return reinterpret_cast<DRAWBOT_ObjectRef>(r); };
+    ASSERT_EQ(supplierSuite->RetainObject(object(p)), 0);
+    for (DRAWBOT_ObjectRef o : {object(b), object(p), object(p), object(f), object(pen)}) {
         EXPECT_EQ(supplierSuite->ReleaseObject(o), A_Err_NONE);
     }
     EXPECT_EQ(host.liveObjects(), 0);
-    EXPECT_NE(supplierSuite->ReleaseObject(p), A_Err_NONE);
+    EXPECT_NE(supplierSuite->ReleaseObject(object(p)), A_Err_NONE);
     EXPECT_EQ(host.callsTo("ReleaseObject").back().args[0], "path#1");
     int notAnObject = 0;
     EXPECT_NE(supplierSuite->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(&notAnObject)), 0);
     EXPECT_NE(supplierSuite->ReleaseObject(nullptr), A_Err_NONE);
     // Released objects cannot be drawn with, nor the host's own surface released.
     EXPECT_NE(surfaceSuite->FillPath(surface, brush(1, 1, 1, 1), p, 1), A_Err_NONE);
-    EXPECT_NE(supplierSuite->ReleaseObject(surface), A_Err_NONE);
+    EXPECT_NE(supplierSuite->ReleaseObject(object(surface)), A_Err_NONE);
     EXPECT_EQ(inked(0, 0, 0, 0).second, 0);
 }
 
@@ -249,7 +251,8 @@ TEST_F(DrawbotHostTest, AFailedCallIsRecordedAndDoesNothing) {
     EXPECT_EQ(draw->GetSurface(drawRef, &got), A_Err_NONE);
     EXPECT_EQ(got, surface);
     int stranger = 0;
-    EXPECT_NE(draw->GetSupplier(reinterpret_cast<DRAWBOT_DrawRef>(&stranger), &got), A_Err_NONE);
+    DRAWBOT_SupplierRef none = nullptr;
+    EXPECT_NE(draw->GetSupplier(reinterpret_cast<DRAWBOT_DrawRef>(&stranger), &none), A_Err_NONE);
 }
 
 TEST_F(DrawbotHostTest, TheContextAndTheAppSuiteAnswer) {

@@ -111,7 +111,7 @@ TEST(EntryPointTest, OtherExceptionsNeverLeaveAndSayWhy) {
     EXPECT_NE(std::string(out.return_msg).find("OpenGL context"), std::string::npos);
     EXPECT_EQ(std::string(out.return_msg).find('\n'), std::string::npos);
 
-    EXPECT_EQ(runGuarded(&out, []() -> PF_Err { throw DRAWBOT_Exception(7); }), 7);
+    EXPECT_EQ(runGuarded(&out, []() -> PF_Err { throw Kelvane::Neon::DrawbotError(7); }), 7);
 
     // Not every failure is the GPU's: the message names what happened.
     PF_OutData other{};

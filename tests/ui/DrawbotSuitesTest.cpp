@@ -118,24 +118,24 @@ TEST_F(DrawbotWrappersTest, FailedMakeThrowsTheHostsCodeAndHoldsNothing) {
     const DRAWBOT_SupplierSuite1* suite = suites.get().supplier_suiteP;
     drawbot.failCall("NewBrush", 7);
     try {
-        DRAWBOT_BrushP brush(suite, supplier, {1, 0, 0, 1});
+        Kelvane::Neon::DrawbotBrush brush(suite, supplier, {1, 0, 0, 1});
         FAIL() << "a refused brush was made";
     } catch (const std::exception& e) {
-        const auto* failure = dynamic_cast<const DRAWBOT_Exception*>(&e);
+        const auto* failure = dynamic_cast<const Kelvane::Neon::DrawbotError*>(&e);
         ASSERT_NE(failure, nullptr);
-        EXPECT_EQ(DRAWBOT_Exception(*failure).code, 7);
+        EXPECT_EQ(Kelvane::Neon::DrawbotError(*failure).code, 7);
     }
     drawbot.failCall("NewPath", 8);
     drawbot.failCall("NewDefaultFont", 9);
-    EXPECT_THROW(DRAWBOT_PathP(suite, supplier), DRAWBOT_Exception);
-    EXPECT_THROW(DRAWBOT_FontP(suite, supplier, 12.0f), DRAWBOT_Exception);
+    EXPECT_THROW(Kelvane::Neon::DrawbotPath(suite, supplier), Kelvane::Neon::DrawbotError);
+    EXPECT_THROW(Kelvane::Neon::DrawbotFont(suite, supplier, 12.0f), Kelvane::Neon::DrawbotError);
     EXPECT_EQ(drawbot.liveObjects(), 0);
     EXPECT_TRUE(drawbot.callsTo("ReleaseObject").empty());
 }
 
 TEST_F(DrawbotWrappersTest, EmptyWrapperMakesNoHostCall) {
-    struct Unmade : SharedRefImpl<DRAWBOT_PathRef> {
-        explicit Unmade(const DRAWBOT_SupplierSuite1* suite) : SharedRefImpl(suite) {}
+    struct Unmade : Kelvane::Neon::DrawbotObject<DRAWBOT_PathRef> {
+        explicit Unmade(const DRAWBOT_SupplierSuite1* suite) : DrawbotObject(suite) {}
     };
     { Unmade empty(suites.get().supplier_suiteP); }
     EXPECT_TRUE(drawbot.calls().empty());

@@ -338,7 +338,7 @@ TEST_F(HeaderPanelTest, ObjectThatCannotBeMadeThrowsTheHostsCodeAndLeaksNothing)
         try {
             draw();
             ADD_FAILURE() << function << " failed without an exception";
-        } catch (const DRAWBOT_Exception& e) {
+        } catch (const Kelvane::Neon::DrawbotError& e) {
             EXPECT_EQ(e.code, 11) << function;
         }
         drawbot.failCall(function, A_Err_NONE);

@@ -1,0 +1,7 @@
+// The basic suite's error codes.
+#ifndef __SPErrorCodes__
+#define __SPErrorCodes__
+
+#define kSPNoError 0
+
+#endif

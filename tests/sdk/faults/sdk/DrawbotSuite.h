@@ -1,0 +1,1 @@
+// Published under adobesdk/.
