@@ -7,82 +7,62 @@ namespace aehost {
 namespace drawbot {
 namespace {
 
+// The app suites answer a missing host as a bad callback parameter.
+template <typename Body>
+PF_Err appCall(const char* function, std::vector<std::string> args, Body body) {
+    return suiteCall(function, std::move(args), body, PF_Err_BAD_CALLBACK_PARAM);
+}
+
 PF_Err getDrawingReference(const PF_ContextH contextH, DRAWBOT_DrawRef* out) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return PF_Err_BAD_CALLBACK_PARAM;
-    }
-    if (A_Err err = h->enter("PF_GetDrawingReference", {h->contextName(contextH)})) {
-        return err;
-    }
-    if (h->contextSlot(contextH) == nullptr) {
-        return PF_Err_BAD_CALLBACK_PARAM;
-    }
-    if (out != nullptr) {
-        *out = reinterpret_cast<DRAWBOT_DrawRef>(&h->drawRecord);
-    }
-    return PF_Err_NONE;
+    return appCall("PF_GetDrawingReference", {contextName(contextH)}, [&](Impl& h) -> PF_Err {
+        if (h.contextSlot(contextH) == nullptr) {
+            return PF_Err_BAD_CALLBACK_PARAM;
+        }
+        if (out != nullptr) {
+            *out = reinterpret_cast<DRAWBOT_DrawRef>(&h.drawRecord);
+        }
+        return PF_Err_NONE;
+    });
+}
+
+// Answers through `out`, which must be given.
+template <typename Out, typename Answer>
+PF_Err appAnswer(const char* function, Out* out, Answer answer) {
+    return appCall(function, {}, [&](Impl&) -> PF_Err {
+        if (out == nullptr) {
+            return PF_Err_BAD_CALLBACK_PARAM;
+        }
+        *out = answer();
+        return PF_Err_NONE;
+    });
 }
 
 PF_Err appGetBgColor(PF_App_Color* out) {
-    DrawbotHost* s = DrawbotAccess::self();
-    if (s == nullptr) {
-        return PF_Err_BAD_CALLBACK_PARAM;
-    }
-    if (A_Err err = DrawbotAccess::impl(*s)->enter("PF_AppGetBgColor", {})) {
-        return err;
-    }
-    if (out == nullptr) {
-        return PF_Err_BAD_CALLBACK_PARAM;
-    }
-    *out = DrawbotAccess::background(*s);
-    return PF_Err_NONE;
+    return appAnswer("PF_AppGetBgColor", out,
+                     [] { return DrawbotAccess::background(*DrawbotAccess::self()); });
 }
 
 PF_Err appSetCursor(PF_CursorType cursor) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return PF_Err_BAD_CALLBACK_PARAM;
-    }
-    return h->enter("PF_SetCursor", {std::to_string(cursor)});
+    return appCall("PF_SetCursor", {std::to_string(cursor)}, [](Impl&) { return PF_Err_NONE; });
 }
 
 PF_Err appIsRenderEngine(A_Boolean* out) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return PF_Err_BAD_CALLBACK_PARAM;
-    }
-    if (A_Err err = h->enter("PF_IsRenderEngine", {})) {
-        return err;
-    }
-    if (out == nullptr) {
-        return PF_Err_BAD_CALLBACK_PARAM;
-    }
-    *out = false; // a host with panels to draw on
-    return PF_Err_NONE;
+    // A host with panels to draw on.
+    return appAnswer("PF_IsRenderEngine", out, [] { return A_Boolean(false); });
 }
 
 PF_Err appInvalidateRect(const PF_ContextH contextH, const PF_Rect* rect) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return PF_Err_BAD_CALLBACK_PARAM;
-    }
     const std::string area = rect == nullptr ? "null"
                                              : numbers({double(rect->left), double(rect->top),
                                                         double(rect->right), double(rect->bottom)});
-    if (A_Err err = h->enter("PF_InvalidateRect", {h->contextName(contextH), area})) {
-        return err;
-    }
-    return h->contextSlot(contextH) == nullptr ? PF_Err_BAD_CALLBACK_PARAM : PF_Err_NONE;
+    return appCall("PF_InvalidateRect", {contextName(contextH), area}, [&](Impl& h) -> PF_Err {
+        return h.contextSlot(contextH) == nullptr ? PF_Err_BAD_CALLBACK_PARAM : PF_Err_NONE;
+    });
 }
 
+// What is not provided here: recorded, and refused.
 PF_Err unsupported(const char* function) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return PF_Err_BAD_CALLBACK_PARAM;
-    }
-    A_Err err = h->enter(function, {});
-    return err != A_Err_NONE ? err : PF_Err_INVALID_CALLBACK;
+    return appCall(function, {}, [](Impl&) -> PF_Err { return PF_Err_INVALID_CALLBACK; });
 }
 
 } // namespace

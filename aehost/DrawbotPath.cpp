@@ -16,20 +16,13 @@ constexpr double kPi = 3.14159265358979323846;
 // and `valid` holds.
 A_Err addSegment(const char* function, DRAWBOT_PathRef path, std::vector<std::string> args,
                  bool valid, const Segment& segment) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return A_Err_GENERIC;
-    }
-    args.insert(args.begin(), h->name(path));
-    if (A_Err err = h->enter(function, std::move(args))) {
-        return err;
-    }
-    Object* p = h->find(path, Kind::Path);
-    if (p == nullptr || !valid) {
-        return A_Err_PARAMETER;
-    }
-    p->segments.push_back(segment);
-    return A_Err_NONE;
+    return objectCall(function, path, Kind::Path, std::move(args), [&](Impl&, Object& p) -> A_Err {
+        if (!valid) {
+            return A_Err_PARAMETER;
+        }
+        p.segments.push_back(segment);
+        return A_Err_NONE;
+    });
 }
 
 // A non-finite coordinate would put cairo's context into a lasting error state, so none is

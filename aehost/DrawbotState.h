@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace aehost {
@@ -154,7 +155,6 @@ struct DrawbotAccess {
         DrawbotHost* h = self();
         return h == nullptr ? nullptr : h->impl_;
     }
-    static Impl* impl(const DrawbotHost& h) { return h.impl_; }
     static PF_App_Color background(const DrawbotHost& h) { return h.background_; }
 };
 
@@ -165,6 +165,47 @@ using Impl = DrawbotAccess::Impl;
 inline Impl* host() {
     return DrawbotAccess::host();
 }
+
+// How the active host's call log names a reference or an event context ("" without a host):
+// a call's arguments are written before it is known whether a host is there.
+inline std::string name(const void* ref) {
+    const Impl* h = host();
+    return h == nullptr ? std::string() : h->name(ref);
+}
+inline std::string contextName(PF_ContextH contextH) {
+    const Impl* h = host();
+    return h == nullptr ? std::string() : h->contextName(contextH);
+}
+
+// Every suite function runs through here, so that each answers alike: without an active host
+// the call fails with `noHost`; otherwise it is recorded with its arguments and fails with the
+// error it was told to fail with, if any, before `body` runs on the host.
+template <typename Body>
+A_Err suiteCall(const char* function, std::vector<std::string> args, Body body,
+                A_Err noHost = A_Err_GENERIC) {
+    Impl* h = host();
+    if (h == nullptr) {
+        return noHost;
+    }
+    if (const A_Err err = h->enter(function, std::move(args))) {
+        return err;
+    }
+    return body(*h);
+}
+
+// A call on one of our objects (the surface, the supplier, a path), logged as the first of its
+// arguments: anything but a live object of `kind` is a parameter error. `body` also gets the
+// object.
+template <typename Body>
+A_Err objectCall(const char* function, const void* ref, Kind kind, std::vector<std::string> more,
+                 Body body) {
+    more.insert(more.begin(), name(ref));
+    return suiteCall(function, std::move(more), [&](Impl& h) -> A_Err {
+        Object* o = h.find(ref, kind);
+        return o == nullptr ? A_Err(A_Err_PARAMETER) : body(h, *o);
+    });
+}
+
 // An object of ours as whichever Drawbot reference type it is handed out as: each kind has a
 // type of its own.
 struct ObjectRefOf {

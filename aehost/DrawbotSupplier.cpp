@@ -67,224 +67,155 @@ cairo_surface_t* imageFrom(int width, int height, int rowBytes, DRAWBOT_PixelLay
 
 // Draw suite
 
+// The supplier or the surface of the draw reference.
+template <typename Ref>
+A_Err drawRefPart(const char* function, DRAWBOT_DrawRef drawRef, Object* Impl::*part, Ref* out) {
+    return suiteCall(function, {name(drawRef)}, [&](Impl& h) -> A_Err {
+        if (drawRef != reinterpret_cast<DRAWBOT_DrawRef>(&h.drawRecord) || out == nullptr) {
+            return A_Err_PARAMETER;
+        }
+        *out = ref(h.*part);
+        return A_Err_NONE;
+    });
+}
+
 A_Err getSupplier(DRAWBOT_DrawRef drawRef, DRAWBOT_SupplierRef* out) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return A_Err_GENERIC;
-    }
-    if (A_Err err = h->enter("GetSupplier", {h->name(drawRef)})) {
-        return err;
-    }
-    if (drawRef != reinterpret_cast<DRAWBOT_DrawRef>(&h->drawRecord) || out == nullptr) {
-        return A_Err_PARAMETER;
-    }
-    *out = ref(h->supplier);
-    return A_Err_NONE;
+    return drawRefPart("GetSupplier", drawRef, &Impl::supplier, out);
 }
 
 A_Err getSurface(DRAWBOT_DrawRef drawRef, DRAWBOT_SurfaceRef* out) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return A_Err_GENERIC;
-    }
-    if (A_Err err = h->enter("GetSurface", {h->name(drawRef)})) {
-        return err;
-    }
-    if (drawRef != reinterpret_cast<DRAWBOT_DrawRef>(&h->drawRecord) || out == nullptr) {
-        return A_Err_PARAMETER;
-    }
-    *out = ref(h->surfaceObject);
-    return A_Err_NONE;
+    return drawRefPart("GetSurface", drawRef, &Impl::surfaceObject, out);
 }
 
 // Supplier suite
 
+// Makes an object of `kind` from the supplier; `made` fills it in.
+template <typename Out, typename Made>
+A_Err supply(const char* function, DRAWBOT_SupplierRef supplier, std::vector<std::string> more,
+             bool valid, Kind kind, Out* out, Made made) {
+    return objectCall(function, supplier, Kind::Supplier, std::move(more),
+                      [&](Impl& h, Object&) -> A_Err {
+                          if (!valid || out == nullptr) {
+                              return A_Err_PARAMETER;
+                          }
+                          Object* o = h.make(kind);
+                          made(*o);
+                          *out = ref(o);
+                          return A_Err_NONE;
+                      });
+}
+
 A_Err newPen(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA* colour, float size,
              DRAWBOT_PenRef* out) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return A_Err_GENERIC;
-    }
-    if (A_Err err = h->enter("NewPen", {h->name(supplier), colourText(colour), number(size)})) {
-        return err;
-    }
-    if (h->find(supplier, Kind::Supplier) == nullptr || !validColour(colour) || !finite({size}) ||
-        size < 0 || out == nullptr) {
-        return A_Err_PARAMETER;
-    }
-    Object* pen = h->make(Kind::Pen);
-    pen->colour = *colour;
-    pen->size = size;
-    *out = ref(pen);
-    return A_Err_NONE;
+    return supply("NewPen", supplier, {colourText(colour), number(size)},
+                  validColour(colour) && finite({size}) && size >= 0, Kind::Pen, out,
+                  [&](Object& pen) {
+                      pen.colour = *colour;
+                      pen.size = size;
+                  });
 }
 
 A_Err newBrush(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA* colour,
                DRAWBOT_BrushRef* out) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return A_Err_GENERIC;
-    }
-    if (A_Err err = h->enter("NewBrush", {h->name(supplier), colourText(colour)})) {
-        return err;
-    }
-    if (h->find(supplier, Kind::Supplier) == nullptr || !validColour(colour) || out == nullptr) {
-        return A_Err_PARAMETER;
-    }
-    Object* brush = h->make(Kind::Brush);
-    brush->colour = *colour;
-    *out = ref(brush);
-    return A_Err_NONE;
+    return supply("NewBrush", supplier, {colourText(colour)}, validColour(colour), Kind::Brush, out,
+                  [&](Object& brush) { brush.colour = *colour; });
 }
 
-// The yes/no queries of the supplier share their shape.
-A_Err answer(const char* function, DRAWBOT_SupplierRef supplier, bool value, DRAWBOT_Boolean* out) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return A_Err_GENERIC;
-    }
-    if (A_Err err = h->enter(function, {h->name(supplier)})) {
-        return err;
-    }
-    if (h->find(supplier, Kind::Supplier) == nullptr || out == nullptr) {
-        return A_Err_PARAMETER;
-    }
-    *out = value;
-    return A_Err_NONE;
+// The supplier's queries share their shape.
+template <typename Value>
+A_Err answer(const char* function, DRAWBOT_SupplierRef supplier, Value value, Value* out) {
+    return objectCall(function, supplier, Kind::Supplier, {}, [&](Impl&, Object&) -> A_Err {
+        if (out == nullptr) {
+            return A_Err_PARAMETER;
+        }
+        *out = value;
+        return A_Err_NONE;
+    });
 }
 A_Err supportsText(DRAWBOT_SupplierRef s, DRAWBOT_Boolean* out) {
-    return answer("SupportsText", s, true, out);
+    return answer<DRAWBOT_Boolean>("SupportsText", s, true, out);
 }
 // cairo keeps 32-bit pixels in native order: B, G, R, A in memory here.
 A_Err supportsBGRA(DRAWBOT_SupplierRef s, DRAWBOT_Boolean* out) {
-    return answer("SupportsPixelLayoutBGRA", s, true, out);
+    return answer<DRAWBOT_Boolean>("SupportsPixelLayoutBGRA", s, true, out);
 }
 A_Err prefersBGRA(DRAWBOT_SupplierRef s, DRAWBOT_Boolean* out) {
-    return answer("PrefersPixelLayoutBGRA", s, true, out);
+    return answer<DRAWBOT_Boolean>("PrefersPixelLayoutBGRA", s, true, out);
 }
 A_Err supportsARGB(DRAWBOT_SupplierRef s, DRAWBOT_Boolean* out) {
-    return answer("SupportsPixelLayoutARGB", s, true, out);
+    return answer<DRAWBOT_Boolean>("SupportsPixelLayoutARGB", s, true, out);
 }
 A_Err prefersARGB(DRAWBOT_SupplierRef s, DRAWBOT_Boolean* out) {
-    return answer("PrefersPixelLayoutARGB", s, false, out);
+    return answer<DRAWBOT_Boolean>("PrefersPixelLayoutARGB", s, false, out);
 }
 
 A_Err getDefaultFontSize(DRAWBOT_SupplierRef supplier, float* out) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return A_Err_GENERIC;
-    }
-    if (A_Err err = h->enter("GetDefaultFontSize", {h->name(supplier)})) {
-        return err;
-    }
-    if (h->find(supplier, Kind::Supplier) == nullptr || out == nullptr) {
-        return A_Err_PARAMETER;
-    }
-    *out = kDefaultFontSize;
-    return A_Err_NONE;
+    return answer("GetDefaultFontSize", supplier, kDefaultFontSize, out);
 }
 
 A_Err newDefaultFont(DRAWBOT_SupplierRef supplier, float size, DRAWBOT_FontRef* out) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return A_Err_GENERIC;
-    }
-    if (A_Err err = h->enter("NewDefaultFont", {h->name(supplier), number(size)})) {
-        return err;
-    }
-    if (h->find(supplier, Kind::Supplier) == nullptr || !finite({size}) || size <= 0 ||
-        out == nullptr) {
-        return A_Err_PARAMETER;
-    }
-    Object* font = h->make(Kind::Font);
-    font->size = size;
-    *out = ref(font);
-    return A_Err_NONE;
+    return supply("NewDefaultFont", supplier, {number(size)}, finite({size}) && size > 0,
+                  Kind::Font, out, [&](Object& font) { font.size = size; });
 }
 
 A_Err newImageFromBuffer(DRAWBOT_SupplierRef supplier, int width, int height, int rowBytes,
                          DRAWBOT_PixelLayout layout, const void* data, DRAWBOT_ImageRef* out) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return A_Err_GENERIC;
-    }
-    if (A_Err err = h->enter("NewImageFromBuffer",
-                             {h->name(supplier), std::to_string(width), std::to_string(height),
-                              std::to_string(rowBytes), std::to_string(layout),
-                              data == nullptr ? "null" : "data"})) {
-        return err;
-    }
-    if (h->find(supplier, Kind::Supplier) == nullptr || data == nullptr || out == nullptr ||
-        layout < kDRAWBOT_PixelLayout_24RGB || layout > kDRAWBOT_PixelLayout_32BGRA_Premul ||
-        width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) {
-        return A_Err_PARAMETER;
-    }
-    const int bytes = layout <= kDRAWBOT_PixelLayout_24BGR ? 3 : 4;
-    if (rowBytes < width * bytes) {
-        return A_Err_PARAMETER;
-    }
-    cairo_surface_t* pixels =
-        imageFrom(width, height, rowBytes, layout, static_cast<const std::uint8_t*>(data));
-    if (pixels == nullptr) {
-        return A_Err_ALLOC;
-    }
-    Object* image = h->make(Kind::Image);
-    image->image = pixels;
-    *out = ref(image);
-    return A_Err_NONE;
+    return objectCall(
+        "NewImageFromBuffer", supplier, Kind::Supplier,
+        {std::to_string(width), std::to_string(height), std::to_string(rowBytes),
+         std::to_string(layout), data == nullptr ? "null" : "data"},
+        [&](Impl& h, Object&) -> A_Err {
+            if (data == nullptr || out == nullptr || layout < kDRAWBOT_PixelLayout_24RGB ||
+                layout > kDRAWBOT_PixelLayout_32BGRA_Premul || width <= 0 || height <= 0 ||
+                width > kMaxSide || height > kMaxSide) {
+                return A_Err_PARAMETER;
+            }
+            const int bytes = layout <= kDRAWBOT_PixelLayout_24BGR ? 3 : 4;
+            if (rowBytes < width * bytes) {
+                return A_Err_PARAMETER;
+            }
+            cairo_surface_t* pixels =
+                imageFrom(width, height, rowBytes, layout, static_cast<const std::uint8_t*>(data));
+            if (pixels == nullptr) {
+                return A_Err_ALLOC;
+            }
+            Object* image = h.make(Kind::Image);
+            image->image = pixels;
+            *out = ref(image);
+            return A_Err_NONE;
+        });
 }
 
 A_Err newPath(DRAWBOT_SupplierRef supplier, DRAWBOT_PathRef* out) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return A_Err_GENERIC;
-    }
-    if (A_Err err = h->enter("NewPath", {h->name(supplier)})) {
-        return err;
-    }
-    if (h->find(supplier, Kind::Supplier) == nullptr || out == nullptr) {
-        return A_Err_PARAMETER;
-    }
-    *out = ref(h->make(Kind::Path));
-    return A_Err_NONE;
+    return supply("NewPath", supplier, {}, true, Kind::Path, out, [](Object&) {});
 }
 
 A_Err retainObject(DRAWBOT_ObjectRef object) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return A_Err_GENERIC;
-    }
-    if (A_Err err = h->enter("RetainObject", {h->name(object)})) {
-        return err;
-    }
-    Object* o = h->any(object);
-    if (o == nullptr || !o->live()) {
-        return A_Err_PARAMETER;
-    }
-    ++o->refs;
-    return A_Err_NONE;
+    return suiteCall("RetainObject", {name(object)}, [&](Impl& h) -> A_Err {
+        Object* o = h.any(object);
+        if (o == nullptr || !o->live()) {
+            return A_Err_PARAMETER;
+        }
+        ++o->refs;
+        return A_Err_NONE;
+    });
 }
 
 A_Err releaseObject(DRAWBOT_ObjectRef object) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return A_Err_GENERIC;
-    }
-    if (A_Err err = h->enter("ReleaseObject", {h->name(object)})) {
-        return err;
-    }
-    Object* o = h->any(object);
-    if (o == nullptr || !o->live() || (o->hostOwned && o->refs == 1)) {
-        return A_Err_PARAMETER;
-    }
-    if (--o->refs == 0) {
-        o->segments = {};
-        if (o->image != nullptr) {
-            cairo_surface_destroy(o->image);
-            o->image = nullptr;
+    return suiteCall("ReleaseObject", {name(object)}, [&](Impl& h) -> A_Err {
+        Object* o = h.any(object);
+        if (o == nullptr || !o->live() || (o->hostOwned && o->refs == 1)) {
+            return A_Err_PARAMETER;
         }
-    }
-    return A_Err_NONE;
+        if (--o->refs == 0) {
+            o->segments = {};
+            if (o->image != nullptr) {
+                cairo_surface_destroy(o->image);
+                o->image = nullptr;
+            }
+        }
+        return A_Err_NONE;
+    });
 }
 
 } // namespace

@@ -105,53 +105,50 @@ A_Err drawString(DRAWBOT_SurfaceRef surface, DRAWBOT_BrushRef brush, DRAWBOT_Fon
                  const DRAWBOT_UTF16Char* string, const DRAWBOT_PointF32* origin,
                  DRAWBOT_TextAlignment alignment, DRAWBOT_TextTruncation truncation,
                  float truncationWidth) {
-    Impl* h = host();
-    if (h == nullptr) {
-        return A_Err_GENERIC;
-    }
     const std::vector<char32_t> cps =
         string == nullptr ? std::vector<char32_t>() : codePoints(string);
-    const std::size_t callIndex = h->calls.size();
     // The last argument, the text as drawn, is filled in once known.
-    if (A_Err err =
-            h->enter("DrawString", {h->name(surface), h->name(brush), h->name(font),
-                                    string == nullptr ? "null" : utf8(cps, 0, cps.size()),
-                                    pointText(origin), std::to_string(alignment),
-                                    std::to_string(truncation), number(truncationWidth), ""})) {
-        return err;
-    }
-    const Object* b = h->find(brush, Kind::Brush);
-    const Object* f = h->find(font, Kind::Font);
-    if (h->find(surface, Kind::Surface) == nullptr || b == nullptr || f == nullptr ||
-        string == nullptr || origin == nullptr || !finite({origin->x, origin->y}) ||
-        alignment < kDRAWBOT_TextAlignment_Left || alignment > kDRAWBOT_TextAlignment_Right ||
-        truncation < kDRAWBOT_TextTruncation_None ||
-        truncation > kDRAWBOT_TextTruncation_PathEllipsis || std::isnan(truncationWidth)) {
-        return A_Err_PARAMETER;
-    }
-    cairo_t* cr = h->cr;
-    cairo_save(cr);
-    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, f->size);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, cairoAntiAlias(h->states.back().antiAlias));
-    cairo_set_font_options(cr, options);
-    cairo_font_options_destroy(options);
+    return objectCall(
+        "DrawString", surface, Kind::Surface,
+        {name(brush), name(font), string == nullptr ? "null" : utf8(cps, 0, cps.size()),
+         pointText(origin), std::to_string(alignment), std::to_string(truncation),
+         number(truncationWidth), ""},
+        [&](Impl& h, Object&) -> A_Err {
+            const std::size_t callIndex = h.calls.size() - 1;
+            const Object* b = h.find(brush, Kind::Brush);
+            const Object* f = h.find(font, Kind::Font);
+            if (b == nullptr || f == nullptr || string == nullptr || origin == nullptr ||
+                !finite({origin->x, origin->y}) || alignment < kDRAWBOT_TextAlignment_Left ||
+                alignment > kDRAWBOT_TextAlignment_Right ||
+                truncation < kDRAWBOT_TextTruncation_None ||
+                truncation > kDRAWBOT_TextTruncation_PathEllipsis || std::isnan(truncationWidth)) {
+                return A_Err_PARAMETER;
+            }
+            cairo_t* cr = h.cr;
+            cairo_save(cr);
+            cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL,
+                                   CAIRO_FONT_WEIGHT_NORMAL);
+            cairo_set_font_size(cr, f->size);
+            cairo_font_options_t* options = cairo_font_options_create();
+            cairo_font_options_set_antialias(options, cairoAntiAlias(h.states.back().antiAlias));
+            cairo_set_font_options(cr, options);
+            cairo_font_options_destroy(options);
 
-    const std::string drawn = fitted(cr, cps, truncation, truncationWidth);
-    double x = origin->x;
-    if (alignment != kDRAWBOT_TextAlignment_Left) {
-        const double width = advance(cr, drawn);
-        x -= alignment == kDRAWBOT_TextAlignment_Center ? width / 2 : width;
-    }
-    setSource(cr, b->colour);
-    cairo_new_path(cr);
-    cairo_move_to(cr, x, origin->y);
-    cairo_show_text(cr, drawn.c_str());
-    cairo_new_path(cr);
-    cairo_restore(cr);
-    h->calls[callIndex].args.back() = drawn;
-    return h->status();
+            const std::string drawn = fitted(cr, cps, truncation, truncationWidth);
+            double x = origin->x;
+            if (alignment != kDRAWBOT_TextAlignment_Left) {
+                const double width = advance(cr, drawn);
+                x -= alignment == kDRAWBOT_TextAlignment_Center ? width / 2 : width;
+            }
+            setSource(cr, b->colour);
+            cairo_new_path(cr);
+            cairo_move_to(cr, x, origin->y);
+            cairo_show_text(cr, drawn.c_str());
+            cairo_new_path(cr);
+            cairo_restore(cr);
+            h.calls[callIndex].args.back() = drawn;
+            return h.status();
+        });
 }
 
 } // namespace drawbot

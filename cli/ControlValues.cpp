@@ -1,6 +1,8 @@
 #include "ControlValues.h"
 
 #include "Text.h"
+#include "host/FixedPoint.h"
+#include "host/HexColor.h"
 
 #include <algorithm>
 #include <cctype>
@@ -59,37 +61,14 @@ void checkRange(const std::string& name, double value, const std::string& given,
     }
 }
 
-int hexDigit(char c) {
-    return c >= '0' && c <= '9'   ? c - '0'
-           : c >= 'a' && c <= 'f' ? c - 'a' + 10
-           : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                  : -1;
-}
-
 PF_Pixel parseColor(const std::string& name, const std::string& value) {
-    if (const std::optional<PF_Pixel> color = hexColor(value)) {
+    if (const std::optional<PF_Pixel> color = Kelvane::Neon::parseHexColor(value)) {
         return *color;
     }
     throw ControlError("\"" + name + "\" needs a colour as #RRGGBB, not \"" + value + "\"");
 }
 
 } // namespace
-
-std::optional<PF_Pixel> hexColor(const std::string& text) {
-    if (text.size() != 7 || text[0] != '#') {
-        return std::nullopt;
-    }
-    int channels[3] = {};
-    for (int i = 0; i < 3; ++i) {
-        const int high = hexDigit(text[1 + 2 * i]);
-        const int low = hexDigit(text[2 + 2 * i]);
-        if (high < 0 || low < 0) {
-            return std::nullopt;
-        }
-        channels[i] = high * 16 + low;
-    }
-    return PF_Pixel{255, A_u_char(channels[0]), A_u_char(channels[1]), A_u_char(channels[2])};
-}
 
 std::pair<std::string, std::string> splitAssignment(const std::string& assignment) {
     const auto equals = assignment.find('=');
@@ -130,9 +109,9 @@ void parseValue(PF_ParamIndex index, const std::string& value,
     case PF_Param_FIX_SLIDER: {
         const double number = parseNumber(name, value, &percent);
         const char* unit = (def.u.fd.display_flags & PF_ValueDisplayFlag_PERCENT) ? "%" : "";
-        checkRange(name, number, value, def.u.fd.valid_min / 65536.0, def.u.fd.valid_max / 65536.0,
-                   unit);
-        target.u.fd.value = static_cast<PF_Fixed>(std::lround(number * 65536.0));
+        checkRange(name, number, value, Kelvane::Neon::fixedToDouble(def.u.fd.valid_min),
+                   Kelvane::Neon::fixedToDouble(def.u.fd.valid_max), unit);
+        target.u.fd.value = Kelvane::Neon::fixedFromDouble(number);
         return;
     }
     case PF_Param_POPUP: {

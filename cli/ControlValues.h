@@ -5,7 +5,6 @@
 
 #include "ParamStreams.h"
 
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -16,9 +15,6 @@ namespace zarvo {
 struct ControlError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
-
-// "#RRGGBB", exactly six hexadecimal digits, as an opaque pixel; std::nullopt for anything else.
-std::optional<PF_Pixel> hexColor(const std::string& text);
 
 // "NAME=VALUE" split at the first '=' and trimmed. Throws ControlError without an '='.
 std::pair<std::string, std::string> splitAssignment(const std::string& assignment);

@@ -3,13 +3,14 @@
 #include "ControlValues.h"
 #include "DrawbotHost.h"
 #include "EffectHost.h"
+#include "host/HexColor.h"
 
 #include <iostream>
 
 namespace zarvo {
 
 int runHeader(const std::string& modulePath, const HeaderOptions& options) {
-    const std::optional<PF_Pixel> background = hexColor(options.background);
+    const std::optional<PF_Pixel> background = Kelvane::Neon::parseHexColor(options.background);
     if (!background) {
         std::cerr << "zarvo-neon header: --background needs a colour as #RRGGBB\n";
         return 2;

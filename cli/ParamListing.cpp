@@ -1,5 +1,8 @@
 #include "ParamListing.h"
 
+#include "host/FixedPoint.h"
+#include "host/HexColor.h"
+
 #include <cstdio>
 #include <sstream>
 
@@ -8,13 +11,7 @@ namespace {
 
 std::string fixedText(PF_Fixed value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%g", value / 65536.0);
-    return text;
-}
-
-std::string colorText(const PF_Pixel& p) {
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", p.red, p.green, p.blue);
+    std::snprintf(text, sizeof text, "%g", Kelvane::Neon::fixedToDouble(value));
     return text;
 }
 
@@ -64,7 +61,7 @@ std::string describe(const aehost::DeclaredParam& p) {
         break;
     }
     case PF_Param_COLOR:
-        out << "color, default " << colorText(d.u.cd.dephault);
+        out << "color, default " << Kelvane::Neon::hexColor(d.u.cd.dephault);
         break;
     case PF_Param_NO_DATA:
         out << "header strip, " << d.ui_width << " x " << d.ui_height << " custom drawn";
@@ -97,7 +94,7 @@ std::string valueText(const aehost::DeclaredParam& p, const PF_ParamDef& value) 
                                                               : std::to_string(position);
     }
     case PF_Param_COLOR:
-        return colorText(value.u.cd.value);
+        return Kelvane::Neon::hexColor(value.u.cd.value);
     default:
         return "";
     }

@@ -1,13 +1,13 @@
 #include "EditorFiles.h"
 
 #include "host/EffectInfo.h"
+#include "host/HexColor.h"
 
 extern "C" {
 #include <frei0r.h>
 }
 
 #include <cctype>
-#include <cstdio>
 #include <locale>
 #include <sstream>
 
@@ -16,6 +16,8 @@ namespace {
 
 using Kelvane::Neon::Control;
 using Kelvane::Neon::ControlKind;
+using Kelvane::Neon::HexCase;
+using Kelvane::Neon::hexDigits;
 
 constexpr const char* kService = "frei0r.zarvo_neon";
 
@@ -25,12 +27,6 @@ std::string number(double value) {
     out.precision(10);
     out << value;
     return out.str();
-}
-
-std::string hexColor(const Control& c, const char* format) {
-    char text[16];
-    std::snprintf(text, sizeof text, format, c.color.red, c.color.green, c.color.blue);
-    return text;
 }
 
 std::string xmlEscaped(const std::string& text) {
@@ -155,7 +151,9 @@ std::string kdenliveEffect(const FilterParams& params) {
                 << "\" paramlist=\"" << xmlEscaped(list) << "\">\n"
                 << "        <paramlistdisplay>" << xmlEscaped(shown) << "</paramlistdisplay>\n";
         } else if (c.kind == ControlKind::Color) {
-            out << "type=\"color\" default=\"" << hexColor(c, "0x%02x%02x%02xff") << "\">\n";
+            out << "type=\"color\" default=\""
+                << "0x" + hexDigits(c.color, HexCase::Lower) + "ff"
+                << "\">\n";
         } else {
             // Kdenlive shows the value times `factor`, between min and max; its default is
             // the parameter's own value.
@@ -251,7 +249,7 @@ std::string shotcutUi(const FilterParams& params) {
                  << ";\n            }\n        }\n"
                  << "\n        Item {\n            width: 1\n        }\n";
         } else if (c.kind == ControlKind::Color) {
-            const std::string dflt = js(hexColor(c, "#%02x%02x%02x"));
+            const std::string dflt = js("#" + hexDigits(c.color, HexCase::Lower));
             isNew << "            filter.set(" << param << ", " << dflt << ");\n";
             set << "        " << id << "Picker.value = textOf(" << param << ", " << dflt << ");\n";
             grid << "\n        Shotcut.ColorPicker {\n            id: " << id << "Picker\n\n"

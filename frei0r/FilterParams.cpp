@@ -1,6 +1,8 @@
 #include "FilterParams.h"
 
 #include "Text.h"
+#include "host/FixedPoint.h"
+#include "host/HexColor.h"
 
 extern "C" {
 #include <frei0r.h>
@@ -88,9 +90,7 @@ std::string popupExplanation(const Control& c) {
 }
 
 std::string colorExplanation(const Control& c) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "#%02X%02X%02X", c.color.red, c.color.green, c.color.blue);
-    return std::string("Default ") + hex + ".";
+    return "Default " + Kelvane::Neon::hexColor(c.color) + ".";
 }
 
 // Plain digits only: a popup's position.
@@ -114,7 +114,7 @@ std::optional<std::string> setNumber(const Control& c, bool unscaled, double val
     if (c.kind == ControlKind::Slider) {
         target.u.sd.value = static_cast<PF_ParamValue>(std::lround(clamped));
     } else {
-        target.u.fd.value = static_cast<PF_Fixed>(std::lround(clamped * 65536.0));
+        target.u.fd.value = Kelvane::Neon::fixedFromDouble(clamped);
     }
     return std::nullopt;
 }
@@ -249,8 +249,9 @@ void FilterParams::get(const FilterParam& param, const PF_ParamDef& current, voi
                        std::string& text) {
     switch (param.type) {
     case F0R_PARAM_DOUBLE: {
-        const double number = current.param_type == PF_Param_SLIDER ? double(current.u.sd.value)
-                                                                    : current.u.fd.value / 65536.0;
+        const double number = current.param_type == PF_Param_SLIDER
+                                  ? double(current.u.sd.value)
+                                  : Kelvane::Neon::fixedToDouble(current.u.fd.value);
         *static_cast<double*>(value) =
             param.unscaled ? number : toFrei0r(spanOf(*param.control), number);
         return;

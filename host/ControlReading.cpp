@@ -1,6 +1,7 @@
 #include "ControlReading.h"
 
 #include "Controls.h"
+#include "FixedPoint.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,11 +11,6 @@
 namespace Kelvane {
 namespace Neon {
 namespace {
-
-// The integer part of a 16.16 fixed value, the fraction dropped.
-std::int32_t fixedWhole(PF_Fixed value) {
-    return static_cast<std::int32_t>(value >> 16);
-}
 
 // The slider types as a double: integer slider, fixed slider's integer part, float slider.
 bool sliderValue(const PF_ParamDef& def, double* value) {

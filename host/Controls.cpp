@@ -1,12 +1,10 @@
 #include "Controls.h"
 
+#include "FixedPoint.h"
+
 namespace Kelvane {
 namespace Neon {
 namespace {
-
-constexpr PF_Fixed toFixed(A_long whole) {
-    return whole << 16;
-}
 
 // The header strip's box in the Effect Controls panel.
 constexpr A_short kHeaderWidth = 200;

@@ -8,7 +8,59 @@
 # difference.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+self="$root/scripts/$(basename "$0")"
 cd "$root"
+win=build-windows
+linux=build/bin/zarvo-neon
+windows="$root/$win/bin/zarvo-neon.exe"
+
+# The renders: every input with every setting. Each entry holds one run's arguments, separated
+# by ';' (names and values have spaces).
+settings=(
+    ""
+    "--set;Quality=Extreme;--set;Neon Type=Inner Neon"
+    "--set;Quality=High;--set;Composite=Neon And Origin;--set;Color Type=Gradient"
+    "--set;Quality=Medium;--set;Color Type=Random;--set;Random Seed=7;--set;Glow Random=40;--set;Direction=Random;--set;Visibility=60"
+    "--set;Neon Type=Outer Neon;--set;Color Type=Gradient;--set;Stroke Count=5;--set;Smooth=6;--downsample;2"
+    "--set;Composite=Neon And Origin;--set;Quality=Low;--threads;2"
+    "--set;Neon Type=Inner Neon;--set;Smooth=1;--set;Color Count=5;--set;Stroke Count=1"
+)
+inputs=("--sample" "-i;ring.pam" "-i;bar.pam")
+renders=()
+for setting in "${settings[@]}"; do
+    for input in "${inputs[@]}"; do
+        renders+=("$input;$setting")
+    done
+done
+
+# The Windows runs, in the folder $1, each leaving its output and its exit status there for the
+# comparisons. The check runs this part again under Xvfb, so that every run goes through one
+# display and one wine server.
+windows_runs() {
+    cd "$1"
+    set +e # a failing run is reported by the comparisons, with its output
+    wineserver -p 2>/dev/null
+    wine "$windows" about > about.win 2> about.win.err; echo $? > about.win.rc
+    wine "$windows" params > params.win 2> params.win.err; echo $? > params.win.rc
+    local fixture n args
+    for fixture in NoPiPL NoEntryPoint NotAnEffect; do
+        wine "$windows" --module "$root/$win/fixtures/$fixture.aex" about > "$fixture.win" 2>&1
+        echo $? > "$fixture.win.rc"
+    done
+    wine "$windows" header -o header.png > header.win 2>&1; echo $? > header.win.rc
+    for n in "${!renders[@]}"; do
+        IFS=';' read -ra args <<< "${renders[n]}"
+        wine "$windows" render "${args[@]}" -o "render$((n + 1)).win.pam" \
+            > "render$((n + 1)).win.log" 2>&1
+        echo $? > "render$((n + 1)).win.rc"
+    done
+    wineserver -k 2>/dev/null
+}
+if [ -n "${ZARVO_WINDOWS_RUNS:-}" ]; then
+    windows_runs "$ZARVO_WINDOWS_RUNS"
+    exit 0
+fi
+
 started=$SECONDS
 phase_started=$SECONDS
 phase() {
@@ -26,7 +78,6 @@ phase "Linux build"
 glbinding="$(scripts/build-glbinding-mingw.sh | tail -n 1)"
 phase "glbinding for MinGW-w64 ($glbinding)"
 
-win=build-windows
 cmake -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -Dglbinding_DIR="$glbinding/cmake" >/dev/null
 cmake --build "$win" -j"$(nproc)" >/dev/null
@@ -69,10 +120,9 @@ fi
 # Wine with a prefix of its own, made once and kept outside the work tree.
 export WINEPREFIX="${ZARVO_CACHE:-${HOME:-/tmp}/.cache/zarvo-neon}/wineprefix"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wine=(wine)
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    "${wine[@]}" wineboot --init >/dev/null 2>&1
+    wine wineboot --init >/dev/null 2>&1
 fi
 # A wine server left from another session keeps its desktop, and one made without a display
 # has no OpenGL: every run below starts a server of its own under Xvfb.
@@ -88,41 +138,7 @@ else
     trap 'rm -rf "$out"' EXIT
 fi
 perl scripts/test-layers.pl "$out"
-linux=build/bin/zarvo-neon
-windows="$root/$win/bin/zarvo-neon.exe"
-
-# Every Windows run of one check goes through one Xvfb and one wine server.
-settings=(
-    ""
-    "--set Quality=Extreme --set Neon\ Type=Inner\ Neon"
-    "--set Quality=High --set Composite=Neon\ And\ Origin --set Color\ Type=Gradient"
-    "--set Quality=Medium --set Color\ Type=Random --set Random\ Seed=7 --set Glow\ Random=40 --set Direction=Random --set Visibility=60"
-    "--set Neon\ Type=Outer\ Neon --set Color\ Type=Gradient --set Stroke\ Count=5 --set Smooth=6 --downsample 2"
-    "--set Composite=Neon\ And\ Origin --set Quality=Low --threads 2"
-    "--set Neon\ Type=Inner\ Neon --set Smooth=1 --set Color\ Count=5 --set Stroke\ Count=1"
-)
-inputs=("--sample" "-i ring.pam" "-i bar.pam")
-runs="$out/windows-runs.sh"
-{
-    echo 'cd "$1"'
-    echo "wine=(${wine[*]})"
-    echo 'wineserver -p 2>/dev/null || true'
-    echo '"${wine[@]}" "'"$windows"'" about > about.win 2>about.win.err; echo $? > about.win.rc'
-    echo '"${wine[@]}" "'"$windows"'" params > params.win 2>params.win.err; echo $? > params.win.rc'
-    for fixture in NoPiPL NoEntryPoint NotAnEffect; do
-        echo '"${wine[@]}" "'"$windows"'" --module '"$root/$win/fixtures/$fixture.aex"' about > '$fixture'.win 2>&1; echo $? > '$fixture'.win.rc'
-    done
-    echo '"${wine[@]}" "'"$windows"'" header -o header.png > header.win 2>&1; echo $? > header.win.rc'
-    n=0
-    for setting in "${settings[@]}"; do
-        for input in "${inputs[@]}"; do
-            n=$((n + 1))
-            echo '"${wine[@]}" "'"$windows"'" render '"$input $setting"' -o render'$n'.win.pam > render'$n'.win.log 2>&1; echo $? > render'$n'.win.rc'
-        done
-    done
-    echo 'wineserver -k 2>/dev/null || true'
-} > "$runs"
-xvfb-run -a -s "-screen 0 640x480x24" bash "$runs" "$out"
+ZARVO_WINDOWS_RUNS="$out" xvfb-run -a -s "-screen 0 640x480x24" bash "$self"
 phase "Windows runs under Wine"
 
 (cd "$out" && "$root/$linux" about > about.linux && "$root/$linux" params > params.linux)
@@ -145,24 +161,23 @@ expect_refusal NoEntryPoint "has no 64-bit entry point"
 expect_refusal NotAnEffect "is not an effect (its PiPL kind is 'AEgx'"
 expect_refusal header "not available in this build"
 
-n=0
 compared=0
-for setting in "${settings[@]}"; do
-    for input in "${inputs[@]}"; do
-        n=$((n + 1))
-        label="render $input $setting"
-        if [ "$(cat "$out/render$n.win.rc")" != 0 ]; then
-            fail "$label failed under Wine: $(tail -n 3 "$out/render$n.win.log")"
-            continue
-        fi
-        (cd "$out" && eval "\"$root/$linux\" render $input $setting -o render$n.linux.pam" >/dev/null)
-        if ! cmp -s "$out/render$n.win.pam" "$out/render$n.linux.pam"; then
-            differing=$(cmp -l "$out/render$n.win.pam" "$out/render$n.linux.pam" 2>/dev/null | wc -l)
-            fail "$label: the Windows frame differs from the Linux frame ($differing bytes)"
-            continue
-        fi
-        compared=$((compared + 1))
-    done
+n=0
+for render in "${renders[@]}"; do
+    n=$((n + 1))
+    IFS=';' read -ra args <<< "$render"
+    label="render$(printf ' %q' "${args[@]}")"
+    if [ "$(cat "$out/render$n.win.rc")" != 0 ]; then
+        fail "$label failed under Wine: $(tail -n 3 "$out/render$n.win.log")"
+        continue
+    fi
+    (cd "$out" && "$root/$linux" render "${args[@]}" -o "render$n.linux.pam" >/dev/null)
+    if ! cmp -s "$out/render$n.win.pam" "$out/render$n.linux.pam"; then
+        differing=$(cmp -l "$out/render$n.win.pam" "$out/render$n.linux.pam" 2>/dev/null | wc -l)
+        fail "$label: the Windows frame differs from the Linux frame ($differing bytes)"
+        continue
+    fi
+    compared=$((compared + 1))
 done
 echo "$compared of $n renders byte-identical to the Linux build's"
 # Every setting must tell in the frame, or a control that never reaches the module would pass.

@@ -2,6 +2,7 @@
 
 #include "EffectHost.h"
 #include "host/EntryPoint.h"
+#include "host/FixedPoint.h"
 #include "host/NeonParams.h"
 
 #include <gmock/gmock.h>
@@ -11,7 +12,7 @@
 
 namespace {
 
-constexpr PF_Fixed kOne = 65536; // 1.0 in 16.16
+constexpr PF_Fixed kOne = Kelvane::Neon::toFixed(1);
 
 class KeyframesTest : public ::testing::Test {
 protected:
@@ -158,7 +159,7 @@ TEST(KeyframedRenderTest, ARenderRunsAtItsFramesTime) {
     EXPECT_EQ(seen.time, 30030);
     EXPECT_EQ(seen.step, 1001);
     EXPECT_EQ(seen.scale, 30000u);
-    EXPECT_EQ(seen.checkedOut, PF_Fixed(50.05 * kOne + 0.5));
+    EXPECT_EQ(seen.checkedOut, Kelvane::Neon::fixedFromDouble(50.05));
     EXPECT_EQ(seen.inParams, seen.checkedOut) << "the params array stands at the same time";
     EXPECT_THROW(host.render(&world, &world, aehost::FrameTime{0, 1, 0}), std::invalid_argument);
 }

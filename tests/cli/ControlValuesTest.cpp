@@ -4,6 +4,7 @@
 #include "EffectHost.h"
 #include "host/EntryPoint.h"
 #include "host/Controls.h"
+#include "host/FixedPoint.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -35,7 +36,7 @@ TEST_F(ControlValuesTest, EachKindReadsItsValue) {
     set("Stroke Count=7");
     EXPECT_EQ(at(NEON_STROKE_COUNT).u.sd.value, 7);
     set("glow opacity = 45.5%");
-    EXPECT_EQ(at(NEON_GLOW_OPACITY).u.fd.value, 45 * 65536 + 32768);
+    EXPECT_EQ(at(NEON_GLOW_OPACITY).u.fd.value, Kelvane::Neon::fixedFromDouble(45.5));
     set("Neon Type=inner neon");
     EXPECT_EQ(at(NEON_TYPE).u.pd.value, 1);
     set("Quality=2");
@@ -46,7 +47,7 @@ TEST_F(ControlValuesTest, EachKindReadsItsValue) {
     EXPECT_EQ(at(NEON_COLOR_3).u.cd.value.alpha, 255);
     // "Visibility" names a group and a slider: the slider is meant.
     set("Visibility=40");
-    EXPECT_EQ(at(NEON_VISIBILITY).u.fd.value, 40 * 65536);
+    EXPECT_EQ(at(NEON_VISIBILITY).u.fd.value, Kelvane::Neon::toFixed(40));
 }
 
 TEST_F(ControlValuesTest, EveryDescribedControlIsFoundByItsName) {
@@ -89,7 +90,7 @@ TEST_F(ControlValuesTest, OnlySixHexDigitsAndPlainDecimalsAreTaken) {
     EXPECT_EQ(at(NEON_COLOR_1).u.cd.value.green, 0xB1);
     EXPECT_EQ(at(NEON_COLOR_1).u.cd.value.blue, 0xC2);
     set("Glow Opacity=.5");
-    EXPECT_EQ(at(NEON_GLOW_OPACITY).u.fd.value, 32768);
+    EXPECT_EQ(at(NEON_GLOW_OPACITY).u.fd.value, Kelvane::Neon::fixedFromDouble(0.5));
 
     // The value as written, not rounded to six digits.
     EXPECT_THAT(error("Visibility=100.0001"), HasSubstr("and 100%, not 100.0001"));

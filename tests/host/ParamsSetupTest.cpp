@@ -3,6 +3,7 @@
 #include "EffectHost.h"
 #include "host/EntryPoint.h"
 #include "host/Controls.h"
+#include "host/FixedPoint.h"
 
 #include <gtest/gtest.h>
 
@@ -114,12 +115,12 @@ void expectDeclared(const aehost::EffectHost& host, const Expected& e, PF_ParamF
         EXPECT_STREQ(d.u.sd.value_desc, "");
         break;
     case PF_Param_FIX_SLIDER:
-        EXPECT_EQ(d.u.fd.valid_min, e.validMin * 65536);
-        EXPECT_EQ(d.u.fd.valid_max, e.validMax * 65536);
-        EXPECT_EQ(d.u.fd.slider_min, e.sliderMin * 65536);
-        EXPECT_EQ(d.u.fd.slider_max, e.sliderMax * 65536);
-        EXPECT_EQ(d.u.fd.dephault, e.dflt * 65536);
-        EXPECT_EQ(d.u.fd.value, e.dflt * 65536);
+        EXPECT_EQ(d.u.fd.valid_min, Kelvane::Neon::toFixed(e.validMin));
+        EXPECT_EQ(d.u.fd.valid_max, Kelvane::Neon::toFixed(e.validMax));
+        EXPECT_EQ(d.u.fd.slider_min, Kelvane::Neon::toFixed(e.sliderMin));
+        EXPECT_EQ(d.u.fd.slider_max, Kelvane::Neon::toFixed(e.sliderMax));
+        EXPECT_EQ(d.u.fd.dephault, Kelvane::Neon::toFixed(e.dflt));
+        EXPECT_EQ(d.u.fd.value, Kelvane::Neon::toFixed(e.dflt));
         EXPECT_EQ(d.u.fd.precision, 1);
         EXPECT_EQ(d.u.fd.display_flags & 1, 1);
         break;

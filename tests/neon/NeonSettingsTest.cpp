@@ -5,6 +5,7 @@
 #include "host/EntryPoint.h"
 #include "host/NeonParams.h"
 #include "host/ControlReading.h"
+#include "host/FixedPoint.h"
 #include "neon/Reach.h"
 
 #include <gtest/gtest.h>
@@ -15,10 +16,6 @@
 namespace {
 
 using namespace Kelvane::Neon;
-
-PF_Fixed fixed(double value) {
-    return static_cast<PF_Fixed>(value * 65536.0);
-}
 
 void expectColor(const NeonColor& c, double r, double g, double b, double a) {
     EXPECT_DOUBLE_EQ(c.red, r);
@@ -97,9 +94,9 @@ TEST_F(NeonSettingsTest, ConvertsUnitsAndOrdersTheDistances) {
     param(NEON_TYPE).u.pd.value = 1;
     param(NEON_START_DISTANCE).u.sd.value = 200;
     param(NEON_END_DISTANCE).u.sd.value = 50;
-    param(NEON_VISIBILITY).u.fd.value = fixed(45.5);
-    param(NEON_GLOW_RANDOM).u.fd.value = fixed(0.5);
-    param(NEON_GLOW_OPACITY).u.fd.value = fixed(100);
+    param(NEON_VISIBILITY).u.fd.value = fixedFromDouble(45.5);
+    param(NEON_GLOW_RANDOM).u.fd.value = fixedFromDouble(0.5);
+    param(NEON_GLOW_OPACITY).u.fd.value = fixedFromDouble(100);
     param(NEON_VISIBILITY_SEED).u.sd.value = 10000;
     param(NEON_COLOR_1).u.cd.value = PF_Pixel{51, 255, 0, 102};
     param(NEON_QUALITY).u.pd.value = 1;
@@ -173,7 +170,7 @@ TEST_F(NeonSettingsTest, AFailedReadKeepsTheFieldsValue) {
     param(NEON_START_DISTANCE).u.sd.value = 20;
     param(NEON_END_DISTANCE).u.sd.value = 80;
     param(NEON_COLOR_2).u.cd.value = PF_Pixel{255, 0, 0, 0};
-    param(NEON_GLOW_OPACITY).u.fd.value = fixed(60);
+    param(NEON_GLOW_OPACITY).u.fd.value = fixedFromDouble(60);
     host.inData().downsample_x = {1, 2};
     read();
 
@@ -182,7 +179,7 @@ TEST_F(NeonSettingsTest, AFailedReadKeepsTheFieldsValue) {
     param(NEON_START_DISTANCE).u.sd.value = 0;
     param(NEON_END_DISTANCE).u.sd.value = 500;
     param(NEON_COLOR_2).u.cd.value = PF_Pixel{255, 255, 255, 255};
-    param(NEON_GLOW_OPACITY).u.fd.value = fixed(10);
+    param(NEON_GLOW_OPACITY).u.fd.value = fixedFromDouble(10);
     param(NEON_QUALITY).u.pd.value = 2;
     for (int index : {NEON_STROKE_COUNT, NEON_END_DISTANCE, NEON_COLOR_2, NEON_GLOW_OPACITY}) {
         host.failCheckout(index);
@@ -223,12 +220,12 @@ TEST_F(NeonSettingsTest, SlidersOfEveryKindReadAsNumbers) {
     double d = 0;
 
     p.param_type = PF_Param_FIX_SLIDER;
-    p.u.fd.value = fixed(3.75);
+    p.u.fd.value = fixedFromDouble(3.75);
     ASSERT_TRUE(readInt(in, NEON_STROKE_COUNT, &i));
     EXPECT_EQ(i, 3);
     ASSERT_TRUE(readDouble(in, NEON_STROKE_COUNT, &d));
     EXPECT_EQ(d, 3.0);
-    p.u.fd.value = fixed(-1.5);
+    p.u.fd.value = fixedFromDouble(-1.5);
     ASSERT_TRUE(readInt(in, NEON_STROKE_COUNT, &i));
     EXPECT_EQ(i, -2) << "shifted right: the integer part below";
 

@@ -5,6 +5,7 @@
 #include "HostGLContext.h"
 #include "World.h"
 #include "gl/RenderTarget.h"
+#include "host/FixedPoint.h"
 #include "host/EntryPoint.h"
 #include "host/NeonParams.h"
 #include "platform/win32/StandInControl.h"
@@ -273,7 +274,7 @@ TEST_F(RenderGLTest, NeonAndOriginOverAnOpaqueLayerBlendsByTheFormula) {
     host.streams().at(NEON_COMPOSITE).u.pd.value = 2;
     host.streams().at(NEON_STROKE_COUNT).u.sd.value = 1;
     host.streams().at(NEON_START_DISTANCE).u.sd.value = 0;
-    host.streams().at(NEON_GLOW_OPACITY).u.fd.value = 50 << 16;
+    host.streams().at(NEON_GLOW_OPACITY).u.fd.value = Kelvane::Neon::toFixed(50);
     host.streams().at(NEON_COLOR_1).u.cd.value = PF_Pixel{255, 255, 102, 0};
     aehost::World input(64, 64);
     aehost::World output(64, 64);
