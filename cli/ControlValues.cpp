@@ -4,6 +4,8 @@
 #include "host/FixedPoint.h"
 #include "host/HexColor.h"
 
+#include "host/Controls.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -115,20 +117,18 @@ void parseValue(PF_ParamIndex index, const std::string& value,
         return;
     }
     case PF_Param_POPUP: {
-        std::istringstream choices(param.choices);
-        std::string choice;
+        const std::vector<std::string> choices = Kelvane::Neon::choiceNames(param.choices);
         std::string known;
-        int count = 0;
-        for (int position = 1; std::getline(choices, choice, '|'); ++position) {
-            if (lower(choice) == lower(value) || value == std::to_string(position)) {
+        for (std::size_t i = 0; i < choices.size(); ++i) {
+            const int position = int(i) + 1;
+            if (lower(choices[i]) == lower(value) || value == std::to_string(position)) {
                 target.u.pd.value = position;
                 return;
             }
-            known += (known.empty() ? "" : ", ") + choice;
-            count = position;
+            known += (known.empty() ? "" : ", ") + choices[i];
         }
         throw ControlError("\"" + name + "\" is one of " + known + ", or its number 1 to " +
-                           std::to_string(count) + ", not \"" + value + "\"");
+                           std::to_string(choices.size()) + ", not \"" + value + "\"");
     }
     case PF_Param_COLOR:
         target.u.cd.value = parseColor(name, value);

@@ -1,5 +1,6 @@
 #include "ParamListing.h"
 
+#include "host/Controls.h"
 #include "host/FixedPoint.h"
 #include "host/HexColor.h"
 
@@ -9,20 +10,12 @@
 namespace zarvo {
 namespace {
 
+using Kelvane::Neon::choiceNames;
+
 std::string fixedText(PF_Fixed value) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", Kelvane::Neon::fixedToDouble(value));
     return text;
-}
-
-std::vector<std::string> splitChoices(const std::string& choices) {
-    std::vector<std::string> out;
-    std::istringstream in(choices);
-    std::string item;
-    while (std::getline(in, item, '|')) {
-        out.push_back(item);
-    }
-    return out;
 }
 
 std::string range(const std::string& lo, const std::string& hi) {
@@ -50,7 +43,7 @@ std::string describe(const aehost::DeclaredParam& p) {
         break;
     }
     case PF_Param_POPUP: {
-        const auto names = splitChoices(p.choices);
+        const auto names = choiceNames(p.choices);
         out << "popup, choices ";
         for (std::size_t i = 0; i < names.size(); ++i) {
             out << (i ? " | " : "") << names[i];
@@ -88,7 +81,7 @@ std::string valueText(const aehost::DeclaredParam& p, const PF_ParamDef& value) 
         return fixedText(value.u.fd.value) +
                ((p.def.u.fd.display_flags & PF_ValueDisplayFlag_PERCENT) ? "%" : "");
     case PF_Param_POPUP: {
-        const auto names = splitChoices(p.choices);
+        const auto names = choiceNames(p.choices);
         const int position = value.u.pd.value;
         return position >= 1 && position <= int(names.size()) ? names[position - 1]
                                                               : std::to_string(position);

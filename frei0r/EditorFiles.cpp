@@ -14,6 +14,7 @@ extern "C" {
 namespace zarvo {
 namespace {
 
+using Kelvane::Neon::choiceNames;
 using Kelvane::Neon::Control;
 using Kelvane::Neon::ControlKind;
 using Kelvane::Neon::HexCase;

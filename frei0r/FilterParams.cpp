@@ -17,6 +17,7 @@ extern "C" {
 namespace zarvo {
 namespace {
 
+using Kelvane::Neon::choiceNames;
 using Kelvane::Neon::Control;
 using Kelvane::Neon::ControlKind;
 
@@ -167,15 +168,6 @@ std::optional<std::string> setColor(const f0r_param_color_t& color, PF_ParamDef&
 }
 
 } // namespace
-
-std::vector<std::string> choiceNames(const std::string& choices) {
-    std::vector<std::string> names;
-    std::istringstream in(choices);
-    for (std::string name; std::getline(in, name, '|');) {
-        names.push_back(name);
-    }
-    return names;
-}
 
 FilterParams::FilterParams() {
     for (const Control& c : Kelvane::Neon::kControls) {

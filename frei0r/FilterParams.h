@@ -30,9 +30,6 @@ struct FilterParam {
     bool unscaled = false; // a number as the control shows it, not mapped from 0..1
 };
 
-// A popup's choices ("First|Second") one by one.
-std::vector<std::string> choiceNames(const std::string& choices);
-
 class FilterParams {
 public:
     FilterParams();

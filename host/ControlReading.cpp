@@ -29,6 +29,19 @@ bool sliderValue(const PF_ParamDef& def, double* value) {
     }
 }
 
+// A popup's value past its choices is not one of them: stored as it is, it would draw with
+// whatever the passes make of a number they do not expect.
+template <typename Choice>
+bool readChoice(const ControlSource& controls, int index, Choice* choice) {
+    std::int32_t position = 0;
+    if (!readPopup(controls, index, &position) || position < 0 ||
+        position >= choiceCount(control(index))) {
+        return false;
+    }
+    *choice = static_cast<Choice>(position);
+    return true;
+}
+
 } // namespace
 
 ControlSource checkedOut(PF_InData* in_data) {
@@ -119,7 +132,7 @@ void readSettings(const ControlSource& controls, double downsample, NeonSettings
     // Controls are in full-resolution layer pixels.
     const double den = downsample;
 
-    readPopup(controls, NEON_TYPE, &s.neonType);
+    readChoice(controls, NEON_TYPE, &s.neonType);
     // More than the stroke table's slots would read past them.
     if (readInt(controls, NEON_STROKE_COUNT, &s.strokeCount)) {
         s.strokeCount = std::min(s.strokeCount, kMaxStrokes);
@@ -140,11 +153,11 @@ void readSettings(const ControlSource& controls, double downsample, NeonSettings
         s.edgeSize = value / den;
     }
 
-    readPopup(controls, NEON_DIRECTION, &s.visibleDirection);
+    readChoice(controls, NEON_DIRECTION, &s.visibleDirection);
     readPercent(controls, NEON_VISIBILITY, &s.visibleValue);
     readInt(controls, NEON_VISIBILITY_SEED, &s.visibleSeed);
 
-    readPopup(controls, NEON_COLOR_TYPE, &s.colorType);
+    readChoice(controls, NEON_COLOR_TYPE, &s.colorType);
     // More than the colour slots would read past them; fewer than one leaves nothing to pick.
     std::int32_t count = s.colorCount;
     if (readInt(controls, NEON_COLOR_COUNT, &count)) {
@@ -166,8 +179,8 @@ void readSettings(const ControlSource& controls, double downsample, NeonSettings
         s.smooth = value / den;
     }
 
-    readPopup(controls, NEON_COMPOSITE, &s.composite);
-    readPopup(controls, NEON_QUALITY, &s.quality);
+    readChoice(controls, NEON_COMPOSITE, &s.composite);
+    readChoice(controls, NEON_QUALITY, &s.quality);
 }
 
 void readSettings(PF_InData* in_data, NeonSettings& settings) {

@@ -12,12 +12,12 @@ constexpr A_short kHeaderHeight = 50;
 
 } // namespace
 
-A_short choiceCount(const Control& c) {
-    A_short count = 1;
-    for (const char* at = c.choices; at != nullptr && *at != '\0'; ++at) {
-        count += (*at == '|') ? 1 : 0;
+std::vector<std::string> choiceNames(std::string_view choices) {
+    std::vector<std::string> names;
+    for (int i = 0; i < choiceCount(choices); ++i) {
+        names.emplace_back(choiceName(choices, i));
     }
-    return count;
+    return names;
 }
 
 void describe(const Control& c, PF_ParamDef& def) {

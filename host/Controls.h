@@ -13,6 +13,9 @@
 #include <cstddef>
 #include <iterator>
 #include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
 
 namespace Kelvane {
 namespace Neon {
@@ -62,6 +65,36 @@ constexpr PF_ParamType paramType(ControlKind kind) {
     return static_cast<PF_ParamType>(kind);
 }
 
+// A choice as its popup's value, which counts from 1.
+template <typename Choice> constexpr PF_ParamValue popupValue(Choice choice) {
+    static_assert(std::is_enum_v<Choice>, "a choice, not a number");
+    return static_cast<PF_ParamValue>(choice) + 1;
+}
+
+// A popup's choice names from its text "First|Second|...": the one place that splits it.
+// An empty text has none.
+constexpr int choiceCount(std::string_view choices) {
+    int count = choices.empty() ? 0 : 1;
+    for (const char c : choices) {
+        count += c == '|' ? 1 : 0;
+    }
+    return count;
+}
+
+// The name at `position`, from 0; empty past the last.
+constexpr std::string_view choiceName(std::string_view choices, int position) {
+    for (; position > 0; --position) {
+        const std::size_t bar = choices.find('|');
+        if (bar == std::string_view::npos) {
+            return {};
+        }
+        choices.remove_prefix(bar + 1);
+    }
+    return position < 0 ? std::string_view{} : choices.substr(0, choices.find('|'));
+}
+
+std::vector<std::string> choiceNames(std::string_view choices);
+
 namespace controls {
 
 constexpr Control row(NeonParam index, A_long diskId, ControlKind kind, const char* name,
@@ -81,11 +114,12 @@ constexpr Control header(NeonParam index, A_long diskId, const char* name, PF_Pa
     return c;
 }
 
+template <typename Choice>
 constexpr Control popup(NeonParam index, A_long diskId, const char* name, const char* choices,
-                        A_long dephault, const char* description, PF_ParamFlags flags = 0) {
+                        Choice dephault, const char* description, PF_ParamFlags flags = 0) {
     Control c = row(index, diskId, ControlKind::Popup, name, description);
     c.choices = choices;
-    c.dephault = dephault;
+    c.dephault = popupValue(dephault);
     c.flags = flags;
     return c;
 }
@@ -141,7 +175,7 @@ constexpr PF_ParamFlags kHeaderFlags =
 // clang-format off
 inline constexpr Control kControls[] = {
     controls::header(NEON_HEADER, 10000, kMakerDomain, controls::kHeaderFlags),
-    controls::popup(NEON_TYPE, 1, "Neon Type", "Inner Neon|Outer Neon", 2,
+    controls::popup(NEON_TYPE, 1, "Neon Type", "Inner Neon|Outer Neon", NeonType::Outer,
                     "Whether the strokes run inside or outside the shape's edge"),
     controls::slider(NEON_STROKE_COUNT, 2, "Stroke Count", {1, 100, 1, 5}, 3, nullptr,
                      "How many strokes"),
@@ -152,7 +186,8 @@ inline constexpr Control kControls[] = {
     controls::slider(NEON_STROKE_WIDTH, 5, "Stroke Width", {4, 400, 4, 100}, 10,
                      controls::kPixels, "Width of each stroke"),
     controls::group(NEON_VISIBILITY_GROUP_START, 6, "Visibility"),
-    controls::popup(NEON_DIRECTION, 7, "Direction", "Inner->Outer|Outer->Inner|Random", 1,
+    controls::popup(NEON_DIRECTION, 7, "Direction", "Inner->Outer|Outer->Inner|Random",
+                    Direction::InnerToOuter,
                     "Which strokes show first as Visibility rises"),
     controls::percent(NEON_VISIBILITY, 8, "Visibility", controls::kWholePercent, 100,
                       "Share of the strokes shown"),
@@ -160,7 +195,7 @@ inline constexpr Control kControls[] = {
                      "Seed of the random order in which strokes show"),
     controls::groupEnd(NEON_VISIBILITY_GROUP_END, 10),
     controls::group(NEON_COLORS_GROUP_START, 11, "Colors"),
-    controls::popup(NEON_COLOR_TYPE, 12, "Color Type", "Loop|Random|Gradient", 1,
+    controls::popup(NEON_COLOR_TYPE, 12, "Color Type", "Loop|Random|Gradient", ColorType::Loop,
                     "How the colours are given to the strokes", PF_ParamFlag_SUPERVISE),
     controls::slider(NEON_COLOR_COUNT, 13, "Color Count", {1, 8, 1, 8}, 3, nullptr,
                      "How many of the colours are used", PF_ParamFlag_SUPERVISE),
@@ -187,9 +222,10 @@ inline constexpr Control kControls[] = {
     controls::groupEnd(NEON_GLOW_GROUP_END, 29),
     controls::slider(NEON_SMOOTH, 30, "Smooth", {1, 40, 1, 20}, 2, controls::kPixels,
                      "Smoothing of the edge the strokes follow"),
-    controls::popup(NEON_COMPOSITE, 31, "Composite", "Only Neon|Neon And Origin", 1,
+    controls::popup(NEON_COMPOSITE, 31, "Composite", "Only Neon|Neon And Origin",
+                    Composite::OnlyNeon,
                     "The strokes alone, or over the layer"),
-    controls::popup(NEON_QUALITY, 32, "Quality", "Extreme|High|Medium|Low", 4,
+    controls::popup(NEON_QUALITY, 32, "Quality", "Extreme|High|Medium|Low", Quality::Low,
                     "Resolution of the edge's distance map: Extreme is full, Low a quarter"),
 };
 // clang-format on
@@ -222,6 +258,21 @@ constexpr bool wellFormed() {
     return true;
 }
 
+// Whether the popup `c` offers exactly the choices `names` lists, in the enum's order.
+template <typename Choice, std::size_t N>
+constexpr bool choicesAre(const Control& c, const ChoiceName<Choice> (&names)[N]) {
+    if (c.kind != ControlKind::Popup || choiceCount(c.choices) != int(N)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < N; ++i) {
+        if (static_cast<std::size_t>(names[i].choice) != i ||
+            choiceName(c.choices, int(i)) != std::string_view(names[i].name)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace controls
 
 static_assert(std::size(kControls) == NEON_NUM_PARAMS - 1, "one row per control after the layer");
@@ -231,9 +282,20 @@ static_assert(kColorSlots == kMaxColors && control(NEON_COLOR_COUNT).range.valid
               "Color Count picks among the settings' colour slots");
 static_assert(control(NEON_STROKE_COUNT).range.validMax == kMaxStrokes,
               "every stroke has a slot in the stroke table");
+// Each popup's choices are its enum's, in the same order (NeonSettings.h).
+static_assert(controls::choicesAre(control(NEON_TYPE), kNeonTypeNames), "Neon Type: NeonType");
+static_assert(controls::choicesAre(control(NEON_DIRECTION), kDirectionNames),
+              "Direction: Direction");
+static_assert(controls::choicesAre(control(NEON_COLOR_TYPE), kColorTypeNames),
+              "Color Type: ColorType");
+static_assert(controls::choicesAre(control(NEON_COMPOSITE), kCompositeNames),
+              "Composite: Composite");
+static_assert(controls::choicesAre(control(NEON_QUALITY), kQualityNames), "Quality: Quality");
 
 // The number of choices of a popup.
-A_short choiceCount(const Control& c);
+constexpr A_short choiceCount(const Control& c) {
+    return c.choices == nullptr ? 0 : static_cast<A_short>(choiceCount(c.choices));
+}
 
 // The definition the host is given for `c`, with its default as the value: everything but the
 // name and a popup's choice names, which the caller copies where the host reads them.

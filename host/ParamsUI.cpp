@@ -11,7 +11,6 @@ namespace Neon {
 namespace {
 
 constexpr AEGP_PluginID kNoPluginId = 0;
-constexpr PF_ParamValue kColorTypeRandom = 2;
 
 // The five suites the passes use, acquired in this order and released in reverse.
 class VisibilitySuites {
@@ -49,7 +48,8 @@ public:
     }
 
     void seedPass() {
-        update(NEON_RANDOM_SEED, param(NEON_COLOR_TYPE).u.pd.value != kColorTypeRandom);
+        update(NEON_RANDOM_SEED,
+               param(NEON_COLOR_TYPE).u.pd.value != popupValue(ColorType::Random));
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "DistanceFieldGenerator.h"
 
 #include "GlSources.h"
+#include "GlslConstants.h"
 #include "Reach.h"
 
 #include "gl/RenderTarget.h"
@@ -58,7 +59,8 @@ DistanceFieldGenerator::DistanceFieldGenerator()
     : seedProgram(glsl::kCommonVertex, glsl::kSeedFragment),
       jumpFloodProgram(glsl::kCommonVertex, floodText(true)),
       writtenJumpFloodProgram(glsl::kCommonVertex, floodText(false)),
-      distanceProgram(glsl::kCommonVertex, glsl::kDistanceFragment) {
+      distanceProgram(glsl::kCommonVertex,
+                      glslWithSwitches({}, {glslConstants(), glsl::kDistanceFragment})) {
     bindQuadAttributes(seedProgram);
     bindQuadAttributes(jumpFloodProgram);
     bindQuadAttributes(writtenJumpFloodProgram);
@@ -73,9 +75,8 @@ DistanceFieldGenerator::~DistanceFieldGenerator() {
 }
 
 void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSize,
-                                      std::int32_t scale, std::int32_t levels,
-                                      std::int32_t neonType, double endDistance,
-                                      double smoothRadius) {
+                                      std::int32_t scale, std::int32_t levels, NeonType neonType,
+                                      double endDistance, double smoothRadius) {
     holdsObjects = true;
     current = 0;
     mapScaleFactor = std::clamp(scale, kMinScale, kMaxScale);
@@ -102,7 +103,7 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
     const Vec2d mapSize{double(size.x), double(size.y)};
 
     beginPass(seedProgram, seedTextures);
-    seedProgram.setUniform1f("inner", neonType == 0 ? 1.0f : 0.0f);
+    seedProgram.setUniform1f("inner", neonType == NeonType::Inner ? 1.0f : 0.0f);
     seedProgram.setTexture("t0", GL_TEXTURE_2D, inputTexture, 0);
     finishPass(seedProgram);
 

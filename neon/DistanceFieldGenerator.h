@@ -8,6 +8,7 @@
 #pragma once
 
 #include "GaussianSmoother.h"
+#include "NeonSettings.h"
 
 #include "gl/FullScreenQuad.h"
 #include "gl/OpenglShader.h"
@@ -28,11 +29,10 @@ public:
     DistanceFieldGenerator& operator=(const DistanceFieldGenerator&) = delete;
 
     // inputTexture: the uploaded layer (alpha, red, green, blue); frameSize in frame pixels;
-    // scale 1..4 frame pixels per map texel; levels 1..11 jump-flood levels; neonType 0 inner,
-    // 1 outer; endDistance and smoothRadius in frame pixels.
+    // scale 1..4 frame pixels per map texel; levels 1..11 jump-flood levels; neonType the side
+    // of the edge the strokes run on; endDistance and smoothRadius in frame pixels.
     void generate(gl::GLuint inputTexture, const Vec2d& frameSize, std::int32_t scale,
-                  std::int32_t levels, std::int32_t neonType, double endDistance,
-                  double smoothRadius);
+                  std::int32_t levels, NeonType neonType, double endDistance, double smoothRadius);
     // The latest finished map; valid until the next generate.
     gl::GLuint resultTexture() const { return pingPong[1 - current]; }
     const Vec2i& mapSize() const { return mapSizeInTexels; }

@@ -1,6 +1,7 @@
 #include "NeonRenderer.h"
 
 #include "GlSources.h"
+#include "GlslConstants.h"
 #include "gl/RenderTarget.h"
 #include "gl/Straightforward.h"
 
@@ -17,7 +18,7 @@ std::string withStrokeSettings(const char* fragment, bool straightforward, bool 
                              {"OVER_ORIGIN", overOrigin},
                              {"MAX_COLORS", kMaxColors},
                              {"MAX_STROKES", kMaxStrokes}},
-                            {glsl::kStrokeSettings, fragment});
+                            {glslConstants(), glsl::kStrokeSettings, fragment});
 }
 
 } // namespace
@@ -76,13 +77,14 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
     }
 
     OpenglShader& program =
-        asWritten ? asWrittenProgram : (s.composite != 0 ? overOriginProgram : strokeProgram);
+        asWritten ? asWrittenProgram
+                  : (s.composite == Composite::NeonAndOrigin ? overOriginProgram : strokeProgram);
     quad.bind();
     program.use();
     setStrokeSettings(program);
     program.setUniform1f("edgeSize", static_cast<float>(s.edgeSize));
     program.setUniform1f("glowSize", static_cast<float>(s.glowSize));
-    program.setUniform1f("composite", static_cast<float>(s.composite));
+    program.setUniform1f("composite", s.composite == Composite::NeonAndOrigin ? 1.0f : 0.0f);
     program.setUniformBlock("StrokeTable", strokeTableBuffer, 0);
     program.setUniform2f("viewSize", frameSize);
     program.setTexture("t0", GL_TEXTURE_2D, distanceField.resultTexture(), 0);
@@ -95,7 +97,7 @@ bool NeonRenderer::layerNeedsSamples() const {
     // along their shared edge a pixel's samples can differ where the layer is read. "Only
     // Neon" reads nothing but the fragment's window position, the same for both triangles:
     // every sample of a pixel gets the same value, and their resolve is that value.
-    return straightforward() || settings.composite != 0;
+    return straightforward() || settings.composite == Composite::NeonAndOrigin;
 }
 
 void NeonRenderer::setStrokeSettings(OpenglShader& program) const {
@@ -113,8 +115,8 @@ void NeonRenderer::setStrokeSettings(OpenglShader& program) const {
     program.setUniform4fv("strokeColors", colors, kMaxColors);
     program.setUniform1i("strokeCount", s.strokeCount);
     program.setUniform1i("colorCount", s.colorCount);
-    program.setUniform1i("colorType", s.colorType);
-    program.setUniform1i("visibleDirection", s.visibleDirection);
+    program.setUniform1i("colorType", static_cast<std::int32_t>(s.colorType));
+    program.setUniform1i("visibleDirection", static_cast<std::int32_t>(s.visibleDirection));
     program.setUniform1f("visibleSeed", static_cast<float>(s.visibleSeed / 10000.0));
     program.setUniform1f("visibleValue", static_cast<float>(s.visibleValue));
     program.setUniform1f("colorSeed", static_cast<float>(s.colorSeed / 10000.0));

@@ -7,7 +7,8 @@ namespace Kelvane {
 namespace Neon {
 
 std::int32_t mapScale(const NeonSettings& settings) {
-    return std::clamp(settings.quality, 0, 3) + 1;
+    const auto quality = static_cast<std::int32_t>(settings.quality);
+    return std::clamp(quality, std::int32_t(Quality::Extreme), std::int32_t(Quality::Low)) + 1;
 }
 
 std::int32_t floodLevels(double edgeEndDist, double edgeSize, double glowSize, std::int32_t scale) {

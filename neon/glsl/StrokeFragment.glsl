@@ -94,7 +94,7 @@ ivec2 reachable(float dist, float n, float startPos, float sWidth, float gSize, 
 
 void main() {
     float dist = readDist(gl_FragCoord.xy);
-    float onePix = 2.0 / edgeEndDist;
+    float onePix = SOFT_EDGE_PIXELS / edgeEndDist;
     float strokeWidth = edgeSize / edgeEndDist;
     float strokeGlow = glowSize / edgeEndDist;
     float startDist = edgeStartDist / edgeEndDist;

@@ -2,7 +2,7 @@
 // sits, whether it shows, its colour and its glow strength, all of them fixed for the frame.
 uniform float edgeEndDist;
 uniform float edgeStartDist;
-uniform int visibleDirection; // 0 inner->outer, 1 outer->inner, 2 random
+uniform int visibleDirection; // DIRECTION_*
 uniform float visibleValue;
 uniform float visibleSeed;
 uniform float glowAlpha;
@@ -10,7 +10,7 @@ uniform float glowRandom; // 0 means off
 uniform float glowSeed;
 uniform int strokeCount;
 uniform int colorCount;
-uniform int colorType; // 0 loop, 1 random, 2 gradient
+uniform int colorType; // COLOR_TYPE_*
 uniform float colorSeed;
 uniform vec4 strokeColors[MAX_COLORS];
 // 1 evaluates every stroke, every colour mode and the blend in every fragment, as the passes
@@ -47,12 +47,12 @@ vec4 pickColor(int i, int n, int m) {
         vec4 looped = loopColor(i, m);
         vec4 random = randomColor(float(i), float(n), m);
         vec4 gradient = gradientColor(float(i), float(n), m);
-        return colorType == 0 ? looped : (colorType == 1 ? random : gradient);
+        return colorType == COLOR_TYPE_LOOP ? looped : (colorType == COLOR_TYPE_RANDOM ? random : gradient);
     }
-    if (colorType == 0) {
+    if (colorType == COLOR_TYPE_LOOP) {
         return loopColor(i, m);
     }
-    return colorType == 1 ? randomColor(float(i), float(n), m) : gradientColor(float(i), float(n), m);
+    return colorType == COLOR_TYPE_RANDOM ? randomColor(float(i), float(n), m) : gradientColor(float(i), float(n), m);
 }
 
 // (position, visibility) of stroke i. A single stroke sits at startPos and shows whenever
@@ -62,10 +62,11 @@ vec2 strokeInfo(float i, float n, float startPos) {
     float pos = i < 0.5 ? startPos : startPos + (1.0 - startPos) * percent;
     float percent0 = percent;
     float percent1 = n > 1.5 ? 1.0 - percent : 0.0;
-    float candidate = visibleDirection == 0 ? percent0 : percent1;
-    if (visibleDirection == 2 || straightforward == 1) {
+    float candidate = visibleDirection == DIRECTION_INNER_TO_OUTER ? percent0 : percent1;
+    if (visibleDirection == DIRECTION_RANDOM || straightforward == 1) {
         float percent2 = hash1(vec2(i + 2.0, visibleSeed)) >= visibleValue ? 1.0 : 0.0;
-        candidate = visibleDirection == 0 ? percent0 : (visibleDirection == 1 ? percent1 : percent2);
+        candidate = visibleDirection == DIRECTION_INNER_TO_OUTER ? percent0
+                    : (visibleDirection == DIRECTION_OUTER_TO_INNER ? percent1 : percent2);
     }
     float alpha = (candidate <= visibleValue ? 1.0 : 0.0) * sign(visibleValue);
     return vec2(pos, alpha);

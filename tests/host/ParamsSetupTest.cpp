@@ -9,6 +9,8 @@
 
 #include <cstring>
 #include <iterator>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -193,6 +195,21 @@ TEST_F(ParamsSetupTest, FailingAddParamStopsAtThatRow) {
 TEST_F(ParamsSetupTest, AnyAddParamErrorCodeIsPassedOn) {
     host.failAddParamAt(5, 1234);
     EXPECT_EQ(host.send(PF_Cmd_PARAMS_SETUP), 1234);
+}
+
+// Every reader of a popup's text splits it here; the host counts one choice more than bars.
+TEST(ChoiceTextTest, SplitsAtEveryBar) {
+    using Kelvane::Neon::choiceName;
+    using Kelvane::Neon::choiceNames;
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(choiceNames("Inner->Outer|Outer->Inner|Random"),
+              (Names{"Inner->Outer", "Outer->Inner", "Random"}));
+    EXPECT_EQ(choiceNames("A||B|"), (Names{"A", "", "B", ""}));
+    EXPECT_EQ(choiceNames("Alone"), Names{"Alone"});
+    EXPECT_TRUE(choiceNames("").empty());
+    EXPECT_EQ(choiceName("A|B", 1), "B");
+    EXPECT_EQ(choiceName("A|B", 2), "") << "past the last";
+    EXPECT_EQ(choiceName("A|B", -1), "");
 }
 
 } // namespace

@@ -22,8 +22,8 @@ using namespace Kelvane::Neon;
 
 // Float length and pow on the GPU.
 constexpr double kTolerance = 1e-5;
-constexpr int kInner = 0;
-constexpr int kOuter = 1;
+constexpr NeonType kInner = NeonType::Inner;
+constexpr NeonType kOuter = NeonType::Outer;
 
 // One alpha value per frame pixel, row 0 first.
 struct Layer {
@@ -73,7 +73,7 @@ Map readBack(GLuint texture, const Vec2i& size) {
 
 // Seeds of a map whose texels each read one value of `layer` (texel (x, y) reads pixel
 // (x * step + offset, y * step + offset)).
-std::vector<bool> seedsOf(Layer& layer, int neonType, int step = 1, int offset = 0) {
+std::vector<bool> seedsOf(Layer& layer, NeonType neonType, int step = 1, int offset = 0) {
     const int w = (layer.width + step - 1) / step;
     const int h = (layer.height + step - 1) / step;
     std::vector<bool> seeds(std::size_t(w) * h);
@@ -145,7 +145,7 @@ protected:
         ContextRegistry::destroyAll();
     }
 
-    Map run(Layer& layer, int neonType, double endDistance, int levels = 6, int scale = 1,
+    Map run(Layer& layer, NeonType neonType, double endDistance, int levels = 6, int scale = 1,
             double smooth = 0.0, GLenum filter = GL_NEAREST) {
         const GLuint input = upload(layer, filter);
         generator.generate(input, Vec2d{double(layer.width), double(layer.height)}, scale, levels,

@@ -101,7 +101,7 @@ TEST_F(NeonSettingsTest, ConvertsUnitsAndOrdersTheDistances) {
     param(NEON_COLOR_1).u.cd.value = PF_Pixel{51, 255, 0, 102};
     param(NEON_QUALITY).u.pd.value = 1;
     const NeonSettings& s = read();
-    EXPECT_EQ(s.neonType, 0);
+    EXPECT_EQ(s.neonType, NeonType::Inner);
     EXPECT_DOUBLE_EQ(s.edgeStartDist, 50);
     EXPECT_DOUBLE_EQ(s.edgeEndDist, 200);
     EXPECT_DOUBLE_EQ(s.visibleValue, 0.45) << "the fixed slider's fraction is dropped";
@@ -109,7 +109,7 @@ TEST_F(NeonSettingsTest, ConvertsUnitsAndOrdersTheDistances) {
     EXPECT_DOUBLE_EQ(s.glowAlpha, 1.0);
     EXPECT_EQ(s.visibleSeed, 10000);
     expectColor(s.strokeColors[0], 1.0, 0.0, 0.4, 0.2);
-    EXPECT_EQ(s.quality, 0);
+    EXPECT_EQ(s.quality, Quality::Extreme);
 }
 
 TEST_F(NeonSettingsTest, DistancesAreInFramePixelsAtHostDownsampling) {
@@ -190,7 +190,34 @@ TEST_F(NeonSettingsTest, AFailedReadKeepsTheFieldsValue) {
     EXPECT_DOUBLE_EQ(s.edgeEndDist, 40);
     expectColor(s.strokeColors[1], 0, 0, 0, 1);
     EXPECT_DOUBLE_EQ(s.glowAlpha, 0.6);
-    EXPECT_EQ(s.quality, 1) << "the controls that could be read still are";
+    EXPECT_EQ(s.quality, Quality::High) << "the controls that could be read still are";
+}
+
+TEST_F(NeonSettingsTest, PopupsReadAsTheirChoicesAndNothingPastThem) {
+    param(NEON_TYPE).u.pd.value = 2;
+    param(NEON_DIRECTION).u.pd.value = 3;
+    param(NEON_COLOR_TYPE).u.pd.value = 3;
+    param(NEON_COMPOSITE).u.pd.value = 2;
+    param(NEON_QUALITY).u.pd.value = 3;
+    NeonSettings s = read();
+    EXPECT_EQ(s.neonType, NeonType::Outer);
+    EXPECT_EQ(s.visibleDirection, Direction::Random);
+    EXPECT_EQ(s.colorType, ColorType::Gradient);
+    EXPECT_EQ(s.composite, Composite::NeonAndOrigin);
+    EXPECT_EQ(s.quality, Quality::Medium);
+
+    // A value no choice has keeps what the field held, as an unreadable control does.
+    param(NEON_TYPE).u.pd.value = 3;
+    param(NEON_DIRECTION).u.pd.value = 0;
+    param(NEON_COLOR_TYPE).u.pd.value = -1;
+    param(NEON_COMPOSITE).u.pd.value = 5;
+    param(NEON_QUALITY).u.pd.value = 1;
+    s = read();
+    EXPECT_EQ(s.neonType, NeonType::Outer);
+    EXPECT_EQ(s.visibleDirection, Direction::Random);
+    EXPECT_EQ(s.colorType, ColorType::Gradient);
+    EXPECT_EQ(s.composite, Composite::NeonAndOrigin);
+    EXPECT_EQ(s.quality, Quality::Extreme) << "the one in range is read";
 }
 
 TEST_F(NeonSettingsTest, ReadersAcceptOnlyTheirTypes) {

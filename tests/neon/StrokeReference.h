@@ -3,10 +3,15 @@
 // inputs are the shader's uniforms, the fragment's encoded distance and its input texel.
 #pragma once
 
+#include "neon/NeonSettings.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace strokeref {
+
+using Kelvane::Neon::ColorType;
+using Kelvane::Neon::Direction;
 
 struct Vec4 {
     float r = 0, g = 0, b = 0, a = 0;
@@ -26,7 +31,7 @@ struct Uniforms {
     float edgeStartDist = 0;
     float edgeSize = 16;
     float glowSize = 8;
-    int visibleDirection = 0;
+    Direction visibleDirection = Direction::InnerToOuter;
     float visibleValue = 1;
     float visibleSeed = 0;
     float glowAlpha = 0.3f;
@@ -34,7 +39,7 @@ struct Uniforms {
     float glowSeed = 0;
     int strokeCount = 3;
     int colorCount = 3;
-    int colorType = 0;
+    ColorType colorType = ColorType::Loop;
     float colorSeed = 0;
     Vec4 strokeColors[8] = {{0.1f, 0.1f, 1, 1},    {1, 0.1f, 0.1f, 1}, {0.1f, 1, 0.1f, 1},
                             {1, 1, 0, 1},          {0, 1, 1, 1},       {1, 0, 1, 1},
@@ -111,10 +116,10 @@ inline float percentOf(int i, int n) {
 
 inline Vec4 pickColor(const Uniforms& u, int i) {
     const int m = std::clamp(u.colorCount, 1, 8);
-    if (u.colorType == 0) {
+    if (u.colorType == ColorType::Loop) {
         return u.strokeColors[i % m];
     }
-    if (u.colorType == 1) {
+    if (u.colorType == ColorType::Random) {
         const float v = std::min(hash1(float(i) / float(u.strokeCount), u.colorSeed) * float(m),
                                  float(m) - 0.1f);
         return u.strokeColors[int(std::floor(v))];
@@ -135,9 +140,9 @@ inline StrokeInfo strokeInfo(const Uniforms& u, int i, float startPos) {
     const float percent = percentOf(i, n);
     const float pos = i == 0 ? startPos : startPos + (1 - startPos) * percent;
     float candidate = percent;
-    if (u.visibleDirection == 1) {
+    if (u.visibleDirection == Direction::OuterToInner) {
         candidate = n > 1 ? 1 - percent : 0.0f;
-    } else if (u.visibleDirection == 2) {
+    } else if (u.visibleDirection == Direction::Random) {
         candidate = hash1(float(i) + 2, u.visibleSeed) >= u.visibleValue ? 1.0f : 0.0f;
     }
     return {pos, (candidate <= u.visibleValue ? 1.0f : 0.0f) * sign(u.visibleValue)};

@@ -20,7 +20,11 @@
 namespace {
 
 using namespace gltest;
+using Kelvane::Neon::ColorType;
+using Kelvane::Neon::Direction;
 using Kelvane::Neon::FullScreenQuad;
+using Kelvane::Neon::kColorTypeNames;
+using Kelvane::Neon::kDirectionNames;
 using Kelvane::Neon::NeonRenderer;
 using Kelvane::Neon::OpenglShader;
 using Kelvane::Neon::RenderTarget;
@@ -111,8 +115,8 @@ protected:
         program.setUniform4fv("strokeColors", &u.strokeColors[0].r, 8);
         program.setUniform1i("strokeCount", u.strokeCount);
         program.setUniform1i("colorCount", u.colorCount);
-        program.setUniform1i("colorType", u.colorType);
-        program.setUniform1i("visibleDirection", u.visibleDirection);
+        program.setUniform1i("colorType", static_cast<int>(u.colorType));
+        program.setUniform1i("visibleDirection", static_cast<int>(u.visibleDirection));
         program.setUniform1f("visibleSeed", u.visibleSeed);
         program.setUniform1f("visibleValue", u.visibleValue);
         program.setUniform1f("colorSeed", u.colorSeed);
@@ -194,7 +198,7 @@ TEST_F(StrokeShadingGLTest, MatchesTheReferenceWhereNoHashDecides) {
     expectReference(loop, sweep());
 
     Uniforms gradient = loop;
-    gradient.colorType = 2;
+    gradient.colorType = ColorType::Gradient;
     gradient.strokeCount = 4;
     gradient.colorCount = 5;
     gradient.edgeStartDist = 20;
@@ -207,7 +211,7 @@ TEST_F(StrokeShadingGLTest, MatchesTheReferenceWhereNoHashDecides) {
     halfShown.edgeSize = 4;
     halfShown.glowSize = 30;
     expectReference(halfShown, sweep());
-    halfShown.visibleDirection = 1;
+    halfShown.visibleDirection = Direction::OuterToInner;
     expectReference(halfShown, sweep());
 
     Uniforms narrow = loop; // bands narrower than their soft edges
@@ -245,11 +249,11 @@ TEST_F(StrokeShadingGLTest, CompositesOverTheInputLayer) {
 TEST_F(StrokeShadingGLTest, VisibilityZeroHidesEveryStroke) {
     Uniforms u;
     u.visibleValue = 0;
-    for (int direction = 0; direction < 3; ++direction) {
+    for (const auto& [direction, name] : kDirectionNames) {
         u.visibleDirection = direction;
         const std::vector<Vec4> got = shade(u, sweep());
         for (std::size_t i = 0; i < got.size(); ++i) {
-            ASSERT_EQ(got[i].a, 0.0f) << "direction " << direction << ", fragment " << i;
+            ASSERT_EQ(got[i].a, 0.0f) << name << ", fragment " << i;
         }
     }
 }
@@ -260,12 +264,13 @@ TEST_F(StrokeShadingGLTest, DirectionsRevealStrokesFromEitherEnd) {
     // Inner->Outer shows stroke i when i / 4 <= 0.5; Outer->Inner the mirror.
     const float innerFirst[] = {1, 1, 1, 0, 0};
     const float outerFirst[] = {0, 0, 1, 1, 1};
-    for (int direction = 0; direction < 2; ++direction) {
+    for (const Direction direction : {Direction::InnerToOuter, Direction::OuterToInner}) {
         u.visibleDirection = direction;
         const std::vector<Vec4> got = shade(u, centres(u));
         for (int i = 0; i < 5; ++i) {
-            EXPECT_EQ(got[i].a, direction == 0 ? innerFirst[i] : outerFirst[i])
-                << "direction " << direction << ", stroke " << i;
+            EXPECT_EQ(got[i].a,
+                      direction == Direction::InnerToOuter ? innerFirst[i] : outerFirst[i])
+                << "direction " << int(direction) << ", stroke " << i;
         }
     }
 }
@@ -274,7 +279,7 @@ TEST_F(StrokeShadingGLTest, DirectionsRevealStrokesFromEitherEnd) {
 // and none disappears, all show at 1, and which appear first depends on the stroke and the seed.
 TEST_F(StrokeShadingGLTest, RandomVisibilityGrowsWithVisibilityAndFollowsTheSeed) {
     Uniforms u = fiveApart();
-    u.visibleDirection = 2;
+    u.visibleDirection = Direction::Random;
     std::set<std::vector<float>> patterns; // strokes shown, per seed and Visibility below 1
     for (float seed : {0.0f, 0.1234f, 0.25f, 0.5f, 0.77f, 1.0f}) {
         u.visibleSeed = seed;
@@ -368,7 +373,7 @@ TEST_F(StrokeShadingGLTest, ColourModesPickEachStrokesColour) {
     u.strokeColors[2] = blue;
     u.strokeColors[3] = {1, 1, 1, 1}; // beyond Color Count: never picked
 
-    u.colorType = 0;
+    u.colorType = ColorType::Loop;
     const Vec4 looped[] = {red, green, blue, red, green};
     std::vector<Vec4> got = shade(u, centres(u));
     for (int i = 0; i < 5; ++i) {
@@ -376,7 +381,7 @@ TEST_F(StrokeShadingGLTest, ColourModesPickEachStrokesColour) {
     }
 
     // Gradient positions 0, 0.5, 1, 1.5, 2.
-    u.colorType = 2;
+    u.colorType = ColorType::Gradient;
     const Vec4 graded[] = {red, {0.5f, 0.5f, 0, 1}, green, {0, 0.5f, 0.5f, 1}, blue};
     got = shade(u, centres(u));
     for (int i = 0; i < 5; ++i) {
@@ -385,7 +390,7 @@ TEST_F(StrokeShadingGLTest, ColourModesPickEachStrokesColour) {
 
     // Random: the hash of (i / n, seed) picks a whole colour among those in use; over a few
     // seeds each comes up, and the seed changes the picks.
-    u.colorType = 1;
+    u.colorType = ColorType::Random;
     std::set<int> picked;
     std::set<std::vector<int>> picks;
     for (float seed : {0.0f, 0.1f, 0.3f, 0.45f, 0.6f, 0.77f, 0.9f, 1.0f}) {
@@ -426,27 +431,27 @@ TEST_F(StrokeShadingGLTest, ASingleStrokeSitsAtTheStartInColourOne) {
     Uniforms u = fiveApart();
     u.strokeCount = 1;
     u.edgeStartDist = 64; // 0.5
-    u.colorType = 2;
+    u.colorType = ColorType::Gradient;
     u.strokeColors[0] = {1, 0, 0, 1};
     u.strokeColors[1] = {0, 1, 0, 1};
     u.strokeColors[2] = {0, 0, 1, 1};
     const std::vector<float> dists = {0.5f - 1 / 1024.0f, centreOf(u, 0)};
-    for (int direction = 0; direction < 3; ++direction) {
+    for (const auto& [direction, name] : kDirectionNames) {
         u.visibleDirection = direction;
-        u.visibleValue = direction == 2 ? 1.0f : 0.01f;
+        u.visibleValue = direction == Direction::Random ? 1.0f : 0.01f;
         const std::vector<Vec4> got = shade(u, dists);
-        EXPECT_EQ(got[0].a, 0.0f) << "direction " << direction << ": before the start";
-        EXPECT_TRUE(near(got[1], {1, 0, 0, 1}, 1e-6f)) << "direction " << direction;
+        EXPECT_EQ(got[0].a, 0.0f) << name << ": before the start";
+        EXPECT_TRUE(near(got[1], {1, 0, 0, 1}, 1e-6f)) << name;
         u.visibleValue = 0;
-        EXPECT_EQ(shade(u, dists)[1].a, 0.0f) << "direction " << direction << " at Visibility 0";
+        EXPECT_EQ(shade(u, dists)[1].a, 0.0f) << name << " at Visibility 0";
     }
     // And no fraction 0 / 0 anywhere.
     u.glowAlpha = 0.3f;
     u.visibleValue = 1;
-    for (int type = 0; type < 3; ++type) {
+    for (const auto& [type, name] : kColorTypeNames) {
         u.colorType = type;
         for (const Vec4& v : shade(u, sweep())) {
-            ASSERT_TRUE(isFinite(v)) << "colour type " << type << ": " << show(v);
+            ASSERT_TRUE(isFinite(v)) << name << ": " << show(v);
         }
     }
 }
