@@ -1,10 +1,10 @@
-#include "Floor.h"
+#include "benchmarks/Floor.h"
 
 #include "GlSources.h"
-#include "gl/AEOpenGLContext.h"
-#include "gl/ContextRegistry.h"
-#include "gl/FullScreenQuad.h"
-#include "gl/OpenglShader.h"
+#include "effect/gl/AEOpenGLContext.h"
+#include "effect/gl/ContextRegistry.h"
+#include "effect/gl/FullScreenQuad.h"
+#include "effect/gl/OpenglShader.h"
 
 #include <glbinding/gl33core/gl.h>
 

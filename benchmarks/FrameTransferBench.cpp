@@ -2,14 +2,14 @@
 // (multisampled and resolved, as "Neon And Origin" draws, or single-sample, as "Only Neon"
 // does), conversion, read-back into the host world. And the per-render context lookup.
 
-#include "EffectHost.h"
-#include "host/EntryPoint.h"
-#include "World.h"
-#include "gl/ContextRegistry.h"
-#include "gl/FrameTransfer.h"
-#include "gl/FullScreenQuad.h"
-#include "gl/OpenglShader.h"
-#include "gl/RenderTarget.h"
+#include "standins/aehost/host/EffectHost.h"
+#include "effect/entry/EntryPoint.h"
+#include "standins/aehost/host/World.h"
+#include "effect/gl/ContextRegistry.h"
+#include "effect/gl/FrameTransfer.h"
+#include "effect/gl/FullScreenQuad.h"
+#include "effect/gl/OpenglShader.h"
+#include "effect/gl/RenderTarget.h"
 #include "GlSources.h"
 
 #include <benchmark/benchmark.h>

@@ -1,12 +1,12 @@
 // A whole render command through the entry point: upload, distance field, strokes, read-back.
 // Each run also reports `floor_ratio`: its time over the floor (Floor.h) at the same size.
 
-#include "EffectHost.h"
-#include "Floor.h"
-#include "Sample.h"
-#include "World.h"
-#include "host/EntryPoint.h"
-#include "host/NeonParams.h"
+#include "standins/aehost/host/EffectHost.h"
+#include "benchmarks/Floor.h"
+#include "apps/cli/commands/Sample.h"
+#include "standins/aehost/host/World.h"
+#include "effect/entry/EntryPoint.h"
+#include "effect/controls/NeonParams.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 # The release version, read from the one place that holds it: the effect's identity
-# (host/EffectInfo.h), whose major and minor the About text shows. Sets ZARVO_VERSION_MAJOR,
+# (effect/controls/EffectInfo.h), whose major and minor the About text shows. Sets ZARVO_VERSION_MAJOR,
 # _MINOR, _PATCH and ZARVO_VERSION ("1.0.0"). In script mode (cmake -P) prints the version.
-set(zarvo_effect_info ${CMAKE_CURRENT_LIST_DIR}/../host/EffectInfo.h)
+set(zarvo_effect_info ${CMAKE_CURRENT_LIST_DIR}/../effect/controls/EffectInfo.h)
 file(STRINGS ${zarvo_effect_info} zarvo_version_lines
      REGEX "^constexpr int k(Major|Minor|Bug)Version = [0-9]+")
 foreach(part Major Minor Bug)

@@ -1,0 +1,23 @@
+// Text forms of what the effect shows the user: its About text and its controls as the
+// Effect Controls panel lists them.
+#pragma once
+
+#include "standins/aehost/host/EffectHost.h"
+
+#include <string>
+#include <vector>
+
+namespace zarvo {
+
+// The About message with its carriage returns shown as line breaks.
+std::string aboutText(const std::string& message);
+
+// One line per control, in order, indented under its group.
+std::string paramListing(const std::vector<aehost::DeclaredParam>& params);
+
+// The controls as the Effect Controls panel shows them with the values in `streams`: as
+// paramListing, each control with its value, and the controls the effect hid left out.
+std::string panelListing(const std::vector<aehost::DeclaredParam>& params,
+                         const aehost::ParamStreams& streams);
+
+} // namespace zarvo

@@ -1,0 +1,280 @@
+#include "apps/cli/commands/RenderCommand.h"
+
+#include "apps/cli/images/AtomicFile.h"
+#include "apps/cli/commands/ControlValues.h"
+#include "standins/aehost/host/EffectHost.h"
+#include "apps/cli/commands/Extend.h"
+#include "standins/aehost/host/HostGLContext.h"
+#include "apps/cli/commands/FrameRate.h"
+#include "apps/cli/commands/FrameSequence.h"
+#include "apps/cli/images/ImageFiles.h"
+#include "apps/cli/commands/Keyframes.h"
+#include "apps/cli/commands/Progress.h"
+#include "apps/cli/commands/Resample.h"
+#include "apps/cli/commands/Sample.h"
+#include "apps/cli/commands/Terminal.h"
+#include "apps/cli/commands/UsageError.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <new>
+#include <thread>
+
+namespace zarvo {
+namespace {
+
+// The module's own message, then what the host caught it doing.
+std::string why(aehost::EffectHost& host) {
+    std::string text;
+    if (host.outData().return_msg[0] != '\0') {
+        text += std::string(": ") + host.outData().return_msg;
+    }
+    for (const std::string& fault : host.faults()) {
+        text += (text.empty() ? ": " : "; ") + fault;
+    }
+    return text;
+}
+
+// Global set-up and set-down of the module around a run, whichever way the run ends.
+class EffectSession {
+public:
+    explicit EffectSession(const std::string& modulePath)
+        : module_(modulePath.empty() ? aehost::EffectModule::findDefault() : modulePath),
+          host_(module_) {}
+    ~EffectSession() {
+        if (started_) {
+            host_.send(PF_Cmd_GLOBAL_SETDOWN);
+        }
+    }
+    EffectSession(const EffectSession&) = delete;
+    EffectSession& operator=(const EffectSession&) = delete;
+
+    // Global and parameter set-up; false after telling the user why.
+    bool start() {
+        PF_Err err = host_.send(PF_Cmd_GLOBAL_SETUP);
+        if (err != PF_Err_NONE) {
+            std::cerr << "zarvo-neon: the effect could not start (error " << err << ")"
+                      << why(host_) << "\n";
+            return false;
+        }
+        started_ = true;
+        err = host_.paramsSetup();
+        if (err != PF_Err_NONE) {
+            std::cerr << "zarvo-neon: parameter set-up failed with error " << err << why(host_)
+                      << "\n";
+            return false;
+        }
+        return true;
+    }
+    aehost::EffectHost& host() { return host_; }
+
+private:
+    aehost::EffectModule module_;
+    aehost::EffectHost host_;
+    bool started_ = false;
+};
+
+std::string renderFailure(aehost::EffectHost& host, PF_Err err) {
+    return "rendering failed (error " + std::to_string(err) + ")" + why(host);
+}
+
+// Renders `layer` at `time`, then again on `threads` new threads, one after another, as a
+// host's render threads do (each gets an OpenGL context of its own): every frame must equal
+// the first. Throws std::runtime_error saying why a frame failed.
+aehost::RgbaImage renderFrame(aehost::EffectHost& host, const aehost::RgbaImage& layer,
+                              const aehost::FrameTime& time, int threads) {
+    aehost::World input(layer.width, layer.height);
+    input.fromRgba(layer);
+    aehost::World output(layer.width, layer.height);
+    host.outData().return_msg[0] = '\0';
+    const PF_Err err = host.render(input.world(), output.world(), time);
+    if (err != PF_Err_NONE) {
+        throw std::runtime_error(renderFailure(host, err));
+    }
+    aehost::RgbaImage frame = output.toRgba();
+    for (int i = 0; i < threads; ++i) {
+        aehost::World again(layer.width, layer.height);
+        PF_Err threadErr = PF_Err_NONE;
+        std::thread([&] { threadErr = host.render(input.world(), again.world()); }).join();
+        if (threadErr != PF_Err_NONE) {
+            throw std::runtime_error(renderFailure(host, threadErr));
+        }
+        if (again.toRgba().pixels != frame.pixels) {
+            throw std::runtime_error("the frame rendered on extra thread " + std::to_string(i + 1) +
+                                     " differs from the first");
+        }
+    }
+    return frame;
+}
+
+// The folder the output goes to must be there before any work is done (a long range would
+// otherwise be measured and rendered for nothing).
+void requireOutputFolder(const FramePattern& out) {
+    std::filesystem::path folder = std::filesystem::path(out.nameOf(0)).parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) {
+        throw UsageError("cannot write " + out.text() + ": the folder " + folder.string() +
+                         " does not exist");
+    }
+}
+
+// The largest frame side: a layer's limit, and the GPU's where it says (a context of the
+// host's own asks it before the module makes any).
+int frameSideLimit() {
+    int limit = aehost::kMaxLayerSide;
+    try {
+        const int gpu = aehost::HostGLContext().frameLimit();
+        if (gpu > 0) {
+            limit = std::min(limit, gpu);
+        }
+    } catch (const std::exception&) {
+        // No context here: the module will say what it can render.
+    }
+    return limit;
+}
+
+// Refuses a frame that would be larger than `limit` before anything of its size is made.
+void requireFrameSize(int layerWidth, int layerHeight, int downsample, int border, int limit) {
+    const auto [width, height] = frameSize(layerWidth, layerHeight, downsample, border);
+    if (width > limit || height > limit) {
+        std::string how =
+            "the " + std::to_string(layerWidth) + " x " + std::to_string(layerHeight) + " layer";
+        how += downsample > 1 ? " at 1/" + std::to_string(downsample) : "";
+        how += border > 0 ? " with a " + std::to_string(border) + "-pixel border" : "";
+        throw std::runtime_error("the frame would be " + std::to_string(width) + " x " +
+                                 std::to_string(height) + " pixels (" + how + "), and at most " +
+                                 std::to_string(limit) + " x " + std::to_string(limit) +
+                                 " can be rendered here");
+    }
+}
+
+// The frames to render: as given, else the input sequence's frames on disk, else one still.
+FrameRange chooseFrames(const RenderOptions& options, const FramePattern& in,
+                        const FramePattern& out) {
+    FrameRange range;
+    if (options.frames) {
+        range = parseFrameRange(*options.frames);
+    } else if (in.isSequence()) {
+        range = framesOnDisk(in);
+    } else if (out.isSequence()) {
+        throw UsageError("--frames A-B is needed: " + out.text() +
+                         " names a sequence and the input is a still");
+    }
+    if (!out.isSequence() && range.count() > 1) {
+        const std::string why = " needs a frame-number pattern (%04d or ####) to hold " +
+                                std::to_string(range.count()) + " frames";
+        throw UsageError("the output " + out.text() + why);
+    }
+    if (in.isSequence()) {
+        requireFrames(in, range);
+    }
+    return range;
+}
+
+int renderFrames(const std::string& modulePath, const RenderOptions& options) {
+    // Everything the user gave is checked before the first frame is written.
+    const FramePattern in(options.sample ? std::string() : options.input);
+    const FramePattern out(options.output);
+    requireOutputFolder(out);
+    const FrameRate rate = parseFrameRate(options.fps);
+    const Extension extension =
+        options.extend.empty() ? Extension{} : parseExtension(options.extend);
+    const FrameRange range = chooseFrames(options, in, out);
+    frameTime(rate, range.last); // throws for a range that runs off the host's clock
+    // A still layer is read once and used for every frame.
+    const aehost::RgbaImage still = options.sample    ? sampleLayer()
+                                    : in.isSequence() ? aehost::RgbaImage{}
+                                                      : readImage(options.input);
+
+    const int sideLimit = frameSideLimit();
+    EffectSession session(modulePath);
+    if (!session.start()) {
+        return 1;
+    }
+    aehost::EffectHost& host = session.host();
+    std::vector<PF_ParamIndex> setControls;
+    for (const std::string& assignment : options.controls) {
+        setControls.push_back(applyControl(assignment, host.declared(), host.streams()));
+    }
+    applyKeys(options.keys, setControls, host.declared(), host.streams(), rate);
+    host.inData().downsample_x = {1, A_u_long(options.downsample)};
+    host.inData().downsample_y = {1, A_u_long(options.downsample)};
+    const bool sequence = out.isSequence();
+    const bool showProgress = sequence && !options.quiet && standardErrorIsTerminal();
+    int border = 0;
+    {
+        Progress reach(std::cerr, range.count(), showProgress, "measuring the neon's reach ");
+        border = borderPixels(extension, host.streams(), host.declared(), range, rate,
+                              options.downsample, [&reach] { reach.frameDone(); });
+    }
+    if (!in.isSequence()) {
+        requireFrameSize(still.width, still.height, options.downsample, border, sideLimit);
+    }
+
+    Progress progress(std::cerr, range.count(), showProgress);
+    for (int frame = range.first; frame <= range.last; ++frame) {
+        try {
+            const aehost::RgbaImage read =
+                in.isSequence() ? readImage(in.nameOf(frame)) : aehost::RgbaImage{};
+            const aehost::RgbaImage& source = in.isSequence() ? read : still;
+            // A still was measured before the loop; each frame of a sequence has its own size.
+            if (in.isSequence()) {
+                requireFrameSize(source.width, source.height, options.downsample, border,
+                                 sideLimit);
+            }
+            try {
+                const aehost::RgbaImage layer =
+                    extendCanvas(downsample(source, options.downsample), border);
+                writeImage(out.nameOf(frame),
+                           renderFrame(host, layer, frameTime(rate, frame), options.threads));
+            } catch (const std::bad_alloc&) {
+                const auto [width, height] =
+                    frameSize(source.width, source.height, options.downsample, border);
+                throw std::runtime_error("not enough memory for a " + std::to_string(width) +
+                                         " x " + std::to_string(height) + " frame (about " +
+                                         std::to_string(width * height * 4 * 4 / (1024 * 1024)) +
+                                         " MB for its layer, canvas and output)");
+            }
+        } catch (const std::exception& e) {
+            progress.finish();
+            std::cerr << "zarvo-neon: "
+                      << (sequence
+                              ? "frame " + std::to_string(frame) + " (" + out.nameOf(frame) + "): "
+                              : std::string())
+                      << e.what() << "\n";
+            return 1;
+        }
+        progress.frameDone();
+    }
+    return 0;
+}
+
+} // namespace
+
+int runRender(const std::string& modulePath, const RenderOptions& options) {
+    if (options.sample == !options.input.empty()) {
+        std::cerr << "zarvo-neon render: give either --sample or --input FILE\n";
+        return 2;
+    }
+    // An interrupted run leaves no temporary file of the frame in flight behind.
+    installInterruptCleanup();
+    // The module's diagnostics go to standard error (nowhere with --quiet), never into what
+    // a script reads from the command's standard output.
+    ModuleOutputAside aside(options.quiet);
+    try {
+        return renderFrames(modulePath, options);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "zarvo-neon: not enough memory for the layer as read\n";
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "zarvo-neon: " << e.what() << "\n";
+        return 1;
+    }
+}
+
+} // namespace zarvo

@@ -1,0 +1,26 @@
+// The layer's geometry as a host changes it before an effect sees it: smaller at a reduced
+// resolution, and larger with transparent borders. Images are 8-bit RGBA, straight alpha.
+#pragma once
+
+#include "standins/aehost/host/World.h"
+
+namespace zarvo {
+
+// The layer at 1/factor resolution (factor 1 to 16), sides rounded up: each pixel is the area
+// average of the factor x factor block it covers, colour weighted by alpha so that transparent
+// pixels lend it none. A block cut by the right or bottom edge averages the pixels it holds,
+// so an opaque layer stays opaque to its edges.
+aehost::RgbaImage downsample(const aehost::RgbaImage& layer, int factor);
+
+// The layer in the middle of a canvas grown by `border` transparent pixels on every side.
+aehost::RgbaImage extendCanvas(const aehost::RgbaImage& layer, int border);
+
+// The sides of a width x height layer after downsample(factor) and extendCanvas(border), in
+// 64 bits so that a size too large to make can still be told.
+struct FrameSize {
+    long long width;
+    long long height;
+};
+FrameSize frameSize(int width, int height, int factor, int border);
+
+} // namespace zarvo

@@ -1,0 +1,15 @@
+// The built-in sample layer: white shapes on a transparent background, so the neon has an
+// alpha edge to follow without any input file.
+#pragma once
+
+#include "standins/aehost/host/World.h"
+
+namespace zarvo {
+
+constexpr int kSampleWidth = 480;
+constexpr int kSampleHeight = 270;
+
+// A five-pointed star and a disc, anti-aliased by 4 x 4 coverage samples per pixel.
+aehost::RgbaImage sampleLayer(int width = kSampleWidth, int height = kSampleHeight);
+
+} // namespace zarvo

@@ -1,0 +1,24 @@
+// Image files for builds without the image library: PAM only.
+#include "apps/cli/images/ImageFiles.h"
+
+#include "apps/cli/images/PamFile.h"
+
+namespace zarvo {
+
+aehost::RgbaImage readImage(const std::string& path) {
+    requireRegularFile(path);
+    if (!isPamName(path)) {
+        throw ImageFileError("cannot read image " + path +
+                             ": this build reads PAM images (.pam) only");
+    }
+    return readPamFile(path);
+}
+
+void writeImage(const std::string& path, const aehost::RgbaImage& image) {
+    if (!isPamName(path)) {
+        throw ImageFileError("cannot write " + path + ": this build writes PAM images (.pam) only");
+    }
+    writePamFile(path, image);
+}
+
+} // namespace zarvo

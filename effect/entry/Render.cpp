@@ -1,0 +1,202 @@
+#include "effect/entry/Render.h"
+
+#include "effect/controls/ControlReading.h"
+#include "effect/controls/EffectInfo.h"
+#include "effect/gl/ContextRegistry.h"
+#include "effect/gl/FrameTransfer.h"
+#include "effect/gl/RenderTarget.h"
+#include "effect/gl/SavedContextGuard.h"
+#include "effect/neon/NeonRenderer.h"
+
+#include <cstdio>
+#include <new>
+#include <string>
+
+using namespace gl;
+
+namespace Kelvane {
+namespace Neon {
+namespace {
+
+NeonRenderer* theRenderer = new NeonRenderer();
+// What the controls read as at the last frame: a control that cannot be read keeps its value.
+// Each new renderer starts from the controls' defaults.
+NeonSettings frameSettings = defaultSettings();
+
+// The input texture lives for one frame; a failure on the way must not leak it, leave the
+// frame's layer on the render target, or leave storage attached to this context's
+// framebuffers.
+class FrameScope {
+public:
+    explicit FrameScope(RenderTarget& target) : target_(target) {}
+    ~FrameScope() {
+        if (texture != 0) {
+            glDeleteTextures(1, &texture);
+        }
+        target_.endFrame();
+    }
+    FrameScope(const FrameScope&) = delete;
+    FrameScope& operator=(const FrameScope&) = delete;
+
+    GLuint texture = 0;
+
+private:
+    RenderTarget& target_;
+};
+
+// The largest frame this context can hold in a texture and a renderbuffer.
+GLint frameLimit() {
+    GLint texture = 0;
+    GLint renderbuffer = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    return texture < renderbuffer ? texture : renderbuffer;
+}
+
+// A lost context may report an error on every call; stop reading after this many.
+constexpr int kMaxPendingErrors = 32;
+
+// Reads every pending error of the current context. True when one says that storage could
+// not be had: an allocation that failed, or drawing into a framebuffer left incomplete by one.
+// Any other error is a fault of ours, reported on standard output when `reportOthers`.
+bool pendingMemoryFault(bool reportOthers = true) {
+    bool memory = false;
+    for (int i = 0; i < kMaxPendingErrors; ++i) {
+        const GLenum error = glGetError();
+        if (error == GL_NO_ERROR) {
+            break;
+        }
+        if (error == GL_OUT_OF_MEMORY || error == GL_INVALID_FRAMEBUFFER_OPERATION) {
+            memory = true;
+        } else if (reportOthers) {
+            std::printf("OpenGL error 0x%04x in a frame\n", static_cast<unsigned>(error));
+        }
+    }
+    return memory;
+}
+
+PF_Err reportError(PF_OutData* out_data, PF_Err err, const std::string& message) {
+    out_data->out_flags |= PF_OutFlag_DISPLAY_ERROR_MESSAGE;
+    std::snprintf(out_data->return_msg, sizeof out_data->return_msg, "%s", message.c_str());
+    return err;
+}
+
+PF_Err reportTooLarge(PF_OutData* out_data, A_long width, A_long height) {
+    return reportError(out_data, PF_Err_OUT_OF_MEMORY,
+                       std::string(kEffectName) + " cannot render a " + std::to_string(width) +
+                           " x " + std::to_string(height) +
+                           " frame: it is too large for the GPU's memory.");
+}
+
+// One frame on the current context, from the input layer to the output world. The output is
+// written only when the GPU held the whole frame.
+PF_Err drawFrame(PF_InData* in_data, PF_OutData* out_data, PF_EffectWorld& input,
+                 PF_LayerDef* output) {
+    const A_long width = input.width;
+    const A_long height = input.height;
+    float multiplier16bit = 1.0f;
+    std::uint64_t bytesPerPixel = 4;
+    GLenum pixelType = GL_UNSIGNED_BYTE;
+
+    RenderTarget& target = RenderTarget::instance();
+    FrameScope frame(target);
+    readSettings(in_data, frameSettings);
+    theRenderer->setSettings(frameSettings);
+    target.resize(width, height);
+    target.begin(theRenderer->layerNeedsSamples());
+    frame.texture =
+        uploadTexture(kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType, &multiplier16bit);
+    theRenderer->render(frame.texture, Vec2d{double(width), double(height)});
+    glDeleteTextures(1, &frame.texture);
+    frame.texture = 0;
+    target.finish(multiplier16bit);
+    // The converted frame's framebuffer is bound; an allocation that failed left it, or a
+    // layer before it, incomplete.
+    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (pendingMemoryFault() || !complete) {
+        // What was allocated goes, so the next frame of this size asks for its storage anew.
+        target.deleteBuffers();
+        return reportTooLarge(out_data, width, height);
+    }
+    downloadTexture(width, height, &input, output, in_data, kFormatArgb8, bytesPerPixel, pixelType);
+    if (pendingMemoryFault()) {
+        target.deleteBuffers();
+        return reportTooLarge(out_data, width, height);
+    }
+    return PF_Err_NONE;
+}
+
+} // namespace
+
+NeonRenderer* renderer() {
+    return theRenderer;
+}
+
+void ensureRenderer() {
+    if (theRenderer == nullptr) {
+        theRenderer = new NeonRenderer();
+        frameSettings = defaultSettings();
+    }
+}
+
+void deleteRenderer(bool hasContext) {
+    if (theRenderer == nullptr) {
+        return;
+    }
+    if (hasContext) {
+        theRenderer->release();
+    } else {
+        theRenderer->abandon();
+    }
+    delete theRenderer;
+    theRenderer = nullptr;
+}
+
+PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
+              PF_LayerDef* output) {
+    if (params == nullptr || params[0] == nullptr || output == nullptr) {
+        throw A_long(PF_Err_BAD_CALLBACK_PARAM);
+    }
+    PF_EffectWorld& input = params[0]->u.ld;
+    const A_long width = input.width;
+    const A_long height = input.height;
+    // An empty layer has nothing to draw.
+    if (width <= 0 || height <= 0) {
+        return PF_Err_NONE;
+    }
+
+    SavedContextGuard guard;
+    AEOpenGLContext* context = ContextRegistry::contextForCurrentThread();
+    if (context == nullptr) {
+        throw std::bad_alloc();
+    }
+    context->makeCurrent();
+    // Whatever the failed switch left current is not ours to draw into.
+    if (wglGetCurrentContext() != context->hglrc) {
+        guard.restore();
+        return reportError(out_data, PF_Err_INTERNAL_STRUCT_DAMAGED,
+                           std::string(kEffectName) +
+                               " could not make its OpenGL context current on this thread.");
+    }
+    // Errors left behind by the context's creation or by an earlier frame that failed on the
+    // way are not this frame's.
+    pendingMemoryFault(false);
+
+    const GLint limit = frameLimit();
+    if (width > limit || height > limit) {
+        out_data->out_flags |= PF_OutFlag_DISPLAY_ERROR_MESSAGE;
+        std::snprintf(out_data->return_msg, sizeof out_data->return_msg,
+                      "%s cannot render a %d x %d frame: this GPU handles at most %d x %d.",
+                      kEffectName, static_cast<int>(width), static_cast<int>(height),
+                      static_cast<int>(limit), static_cast<int>(limit));
+        guard.restore();
+        return PF_Err_OUT_OF_MEMORY;
+    }
+    ensureRenderer();
+    const PF_Err err = drawFrame(in_data, out_data, input, output);
+    guard.restore();
+    return err;
+}
+
+} // namespace Neon
+} // namespace Kelvane

@@ -1,0 +1,137 @@
+#include "effect/gl/FrameTransfer.h"
+
+#include "effect/gl/TextureParameters.h"
+
+#include "effect/controls/SuiteScoper.h"
+
+#include "AE_EffectCBSuites.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+using namespace gl;
+
+namespace Kelvane {
+namespace Neon {
+namespace {
+
+constexpr A_long kUnknownFormat = PF_Err_BAD_CALLBACK_PARAM;
+constexpr A_long kOutOfMemory = PF_Err_OUT_OF_MEMORY;
+
+// The first pixel of a world, from the host's callback; a world without one cannot be read
+// or written.
+PF_Pixel8* firstPixel(PF_InData* in_data, PF_EffectWorld* world) {
+    PF_Pixel8* pixels = nullptr;
+    if (in_data->utils == nullptr || in_data->utils->get_pixel_data8 == nullptr ||
+        in_data->utils->get_pixel_data8(world, nullptr, &pixels) != PF_Err_NONE ||
+        pixels == nullptr) {
+        throw kUnknownFormat;
+    }
+    return pixels;
+}
+
+// Whether the world's rows hold its width without overlapping, whichever way they run
+// (`rowbytes` is negative when they are stored bottom-up).
+bool rowsApart(const PF_EffectWorld* world) {
+    const std::int64_t stride = world->rowbytes;
+    return (stride < 0 ? -stride : stride) >= std::int64_t(world->width) * 4;
+}
+
+// A host memory handle, locked for the life of the scope, disposed on every way out.
+class LockedHandle {
+public:
+    LockedHandle(const PF_HandleSuite1* suite, A_HandleSize size) : suite_(suite) {
+        handle_ = suite_->host_new_handle(size);
+        if (handle_ == nullptr) {
+            throw kOutOfMemory;
+        }
+        memory_ = suite_->host_lock_handle(handle_);
+        if (memory_ == nullptr) {
+            suite_->host_dispose_handle(handle_);
+            throw kOutOfMemory;
+        }
+    }
+    ~LockedHandle() {
+        suite_->host_unlock_handle(handle_);
+        suite_->host_dispose_handle(handle_);
+    }
+    LockedHandle(const LockedHandle&) = delete;
+    LockedHandle& operator=(const LockedHandle&) = delete;
+    unsigned char* bytes() const { return static_cast<unsigned char*>(memory_); }
+
+private:
+    const PF_HandleSuite1* suite_;
+    PF_Handle handle_ = nullptr;
+    void* memory_ = nullptr;
+};
+
+} // namespace
+
+GLuint uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData* in_data,
+                     std::uint64_t* bytesPerPixel, GLenum* pixelType, float* multiplier16bit) {
+    if (formatCode != kFormatArgb8 || !rowsApart(input)) {
+        throw kUnknownFormat;
+    }
+    PF_Pixel8* pixels = firstPixel(in_data, input);
+
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    setClampedSampling();
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), input->width, input->height, 0,
+                 GL_RGBA, GL_FLOAT, nullptr);
+
+    *multiplier16bit = 1.0f;
+    *pixelType = GL_UNSIGNED_BYTE;
+    *bytesPerPixel = 4;
+    if (input->rowbytes >= 0 && input->rowbytes % 4 == 0) {
+        // The row length skips the host's row padding in place, without a copy.
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, input->rowbytes / 4);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, input->width, input->height, GL_RGBA,
+                        GL_UNSIGNED_BYTE, pixels);
+    } else {
+        // A row length can neither step backwards through a bottom-up world nor express
+        // padding that is no whole number of pixels: rows go up one at a time.
+        const auto* top = reinterpret_cast<const unsigned char*>(pixels);
+        for (A_long y = 0; y < input->height; ++y) {
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, y, input->width, 1, GL_RGBA, GL_UNSIGNED_BYTE,
+                            top + std::ptrdiff_t(y) * input->rowbytes);
+        }
+    }
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texture;
+}
+
+void downloadTexture(std::int32_t width, std::int32_t height, PF_EffectWorld* /*input*/,
+                     PF_EffectWorld* output, PF_InData* in_data, std::uint32_t formatCode,
+                     std::uint64_t bytesPerPixel, GLenum pixelType) {
+    if (formatCode != kFormatArgb8 || !rowsApart(output)) {
+        throw kUnknownFormat;
+    }
+    SuiteScoper<PF_HandleSuite1> handles(in_data->pica_basicP, kPFHandleSuite,
+                                         kPFHandleSuiteVersion1);
+    const std::uint32_t pixelCount =
+        static_cast<std::uint32_t>(width) * static_cast<std::uint32_t>(height);
+    LockedHandle buffer(handles.get(), A_HandleSize(pixelCount) * bytesPerPixel);
+
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glReadPixels(0, 0, width, height, GL_RGBA, pixelType, buffer.bytes());
+
+    // Only the part that both the read and the output world cover is copied.
+    const std::int32_t rows = std::min(output->height, height);
+    const std::int32_t columns = std::min(output->width, width);
+    if (rows <= 0 || columns <= 0) {
+        return;
+    }
+    // Row i lies i * rowbytes bytes from the top row: below it in memory for a bottom-up world.
+    auto* top = reinterpret_cast<unsigned char*>(firstPixel(in_data, output));
+    for (std::int32_t i = 0; i < rows; ++i) {
+        std::memcpy(top + std::ptrdiff_t(i) * output->rowbytes,
+                    buffer.bytes() + std::size_t(i) * width * 4, std::size_t(columns) * 4);
+    }
+}
+
+} // namespace Neon
+} // namespace Kelvane

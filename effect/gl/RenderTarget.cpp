@@ -1,0 +1,332 @@
+#include "effect/gl/RenderTarget.h"
+
+#include "effect/gl/Straightforward.h"
+#include "effect/gl/TextureParameters.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <vector>
+
+using namespace gl;
+
+namespace Kelvane {
+namespace Neon {
+namespace {
+
+constexpr GLsizei kWantedSamples = 8;
+
+std::atomic<int> allocationsToFail{0};
+
+// A texture of the given size and internal format, cleared to zero bytes, or left unfilled
+// where the caller overwrites every texel at once.
+GLuint newTexture(GLint internalFormat, GLsizei width, GLsizei height, std::size_t zeroBytes,
+                  GLenum filter = GL_LINEAR) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    setClampedSampling(filter);
+    std::vector<unsigned char> zeros(zeroBytes, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 zeroBytes > 0 ? zeros.data() : nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texture;
+}
+
+} // namespace
+
+RenderTarget& RenderTarget::instance() {
+    static RenderTarget* target = new RenderTarget();
+    return *target;
+}
+
+GLsizei RenderTarget::layerSamples() {
+    // An incomplete multisample framebuffer would draw nothing; ask for no more than allowed.
+    GLint allowed = 0;
+    glGetIntegerv(GL_MAX_SAMPLES, &allowed);
+    return std::max<GLsizei>(1, std::min<GLsizei>(kWantedSamples, allowed));
+}
+
+RenderTarget::Framebuffers& RenderTarget::framebuffers() {
+    if (Framebuffers* existing = framebuffers_.current()) {
+        return *existing;
+    }
+    Framebuffers& made = framebuffers_.currentOrNew();
+    glGenFramebuffers(1, &made.main);
+    glGenFramebuffers(1, &made.resolve);
+    glGenFramebuffers(1, &made.multisample);
+    return made;
+}
+
+GLuint RenderTarget::mainFramebuffer() {
+    Framebuffers* f = framebuffers_.current();
+    return f ? f->main : 0;
+}
+
+GLuint RenderTarget::resolveFramebuffer() {
+    Framebuffers* f = framebuffers_.current();
+    return f ? f->resolve : 0;
+}
+
+GLuint RenderTarget::multisampleFramebuffer() {
+    Framebuffers* f = framebuffers_.current();
+    return f ? f->multisample : 0;
+}
+
+void RenderTarget::resize(std::int32_t width, std::int32_t height) {
+    if (width == width_ && height == height_ && outputRenderbuffer_ != 0) {
+        return;
+    }
+    deleteBuffers();
+    width_ = width;
+    height_ = height;
+    framebuffers();
+    glGenRenderbuffers(1, &outputRenderbuffer_);
+    glBindRenderbuffer(GL_RENDERBUFFER, outputRenderbuffer_);
+    allocateStorage(0);
+}
+
+void RenderTarget::failNextAllocations(int count) {
+    allocationsToFail = count;
+}
+
+bool RenderTarget::allocationFails() {
+    if (allocationsToFail > 0) {
+        --allocationsToFail;
+        return true;
+    }
+    return false;
+}
+
+void RenderTarget::allocateStorage(GLsizei samples) {
+    if (allocationFails()) {
+        return;
+    }
+    if (samples == 0) {
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA, width_, height_);
+    } else {
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_RGBA, width_, height_);
+    }
+}
+
+void RenderTarget::deleteFramebuffers(Framebuffers& f) {
+    for (GLuint* name : {&f.resolve, &f.main, &f.multisample}) {
+        if (*name != 0) {
+            glDeleteFramebuffers(1, name);
+            *name = 0;
+        }
+    }
+}
+
+void RenderTarget::deleteBuffers() {
+    if (Framebuffers* f = framebuffers_.current()) {
+        deleteFramebuffers(*f);
+        framebuffers_.eraseCurrent();
+    }
+    if (outputRenderbuffer_ != 0) {
+        glDeleteRenderbuffers(1, &outputRenderbuffer_);
+        outputRenderbuffer_ = 0;
+    }
+    discardLayers();
+}
+
+void RenderTarget::deleteLayer(const Layer& layer) {
+    if (layer.texture) {
+        glDeleteTextures(1, &layer.name);
+    } else {
+        glDeleteRenderbuffers(1, &layer.name);
+    }
+}
+
+void RenderTarget::discardLayers() {
+    for (const Layer& layer : layers_) {
+        deleteLayer(layer);
+    }
+    layers_.clear();
+}
+
+std::vector<GLuint> RenderTarget::layers() const {
+    std::vector<GLuint> names;
+    for (const Layer& layer : layers_) {
+        names.push_back(layer.name);
+    }
+    return names;
+}
+
+void RenderTarget::endFrame() {
+    discardLayers();
+    // A framebuffer of another context would keep deleted storage alive until that context
+    // drew again; so between frames none holds anything.
+    if (const Framebuffers* f = framebuffers_.current()) {
+        for (GLuint framebuffer : {f->main, f->resolve, f->multisample}) {
+            glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
+        }
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void RenderTarget::begin(bool multisampled) {
+    glDisable(GL_BLEND);
+    glEnable(GL_MULTISAMPLE);
+    pushLayer(multisampled);
+    // After the layer's framebuffer is bound: the default framebuffer of a context's first
+    // frame has no colour attachment to draw to.
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glViewport(0, 0, width_, height_);
+}
+
+void RenderTarget::pushLayer(bool multisampled) {
+    Layer layer{0, !multisampled};
+    if (multisampled) {
+        glGenRenderbuffers(1, &layer.name);
+        glBindRenderbuffer(GL_RENDERBUFFER, layer.name);
+        allocateStorage(layerSamples());
+    } else {
+        // Drawn straight into the texture that is handed on: no resolve. Bound before its
+        // storage, so that a skipped allocation still leaves a texture object, which leaves
+        // the framebuffer incomplete as a failed allocation does.
+        glGenTextures(1, &layer.name);
+        glBindTexture(GL_TEXTURE_2D, layer.name);
+        setClampedSampling();
+        if (!allocationFails()) {
+            glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA), width_, height_, 0, GL_RGBA,
+                         GL_UNSIGNED_BYTE, nullptr);
+        }
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    layers_.push_back(layer);
+    attachTopLayer();
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        std::printf("framebuffer incomplete:%d", static_cast<int>(framebuffers().multisample));
+    }
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void RenderTarget::attachTopLayer() {
+    const Layer& top = layers_.back();
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().multisample);
+    if (top.texture) {
+        glBindRenderbuffer(GL_RENDERBUFFER, 0);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, top.name, 0);
+    } else {
+        glBindRenderbuffer(GL_RENDERBUFFER, top.name);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, top.name);
+    }
+}
+
+GLuint RenderTarget::popLayerToTexture() {
+    if (layers_.empty()) {
+        return 0;
+    }
+    const Layer top = layers_.back();
+    layers_.pop_back();
+    const Framebuffers& f = framebuffers();
+    GLuint texture = top.name;
+    if (top.texture) {
+        // Handed on as it is; the caller deletes it, which would not detach it from an
+        // unbound framebuffer.
+        glBindFramebuffer(GL_FRAMEBUFFER, f.multisample);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
+    } else {
+        // The blit below writes every texel, so the texture is not zero-filled first.
+        texture = newTexture(static_cast<GLint>(GL_RGBA), width_, height_, 0);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, f.multisample);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, f.resolve);
+        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture,
+                               0);
+        glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT,
+                          GL_NEAREST);
+        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+        deleteLayer(top);
+    }
+    if (!layers_.empty()) {
+        attachTopLayer();
+    }
+    return texture;
+}
+
+void RenderTarget::finish(float multiplier16bit) {
+    const GLuint texture = popLayerToTexture();
+    if (texture == 0) {
+        return;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().main);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                              outputRenderbuffer_);
+    glDisable(GL_BLEND);
+    glDisable(GL_MULTISAMPLE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // Made again after a global set-down released it.
+    if (!downloadPass_) {
+        downloadPass_ = std::make_unique<DownloadPass>();
+    }
+    downloadPass_->draw(texture, multiplier16bit);
+    glDeleteTextures(1, &texture);
+}
+
+void RenderTarget::release() {
+    deleteBuffers();
+    // The other contexts' framebuffers go with their contexts, which set-down deletes next.
+    framebuffers_.clear();
+    width_ = height_ = 0;
+    if (downloadPass_) {
+        downloadPass_->release();
+        downloadPass_.reset();
+    }
+}
+
+void RenderTarget::abandon() {
+    framebuffers_.clear();
+    outputRenderbuffer_ = 0;
+    layers_.clear();
+    width_ = height_ = 0;
+    if (downloadPass_) {
+        downloadPass_->abandon();
+        downloadPass_.reset();
+    }
+}
+
+GLuint RenderTarget::createTexture(const Vec2d& size, int channels) {
+    // Every texel is drawn before it is read, so the zeros are only for the written passes.
+    const double bytes = straightforward() ? size.x * size.y * 4.0 : 0.0;
+    // Two channels hold coordinates, read texel by texel: sampled nearest.
+    const bool coordinates = channels == 2;
+    return newTexture(static_cast<GLint>(coordinates ? GL_RG32F : GL_RGBA32F),
+                      static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y),
+                      static_cast<std::size_t>(bytes), coordinates ? GL_NEAREST : GL_LINEAR);
+}
+
+void RenderTarget::beginRenderToTexture(GLuint texture, const Vec2d& size, std::int32_t level) {
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, level);
+    // Every pass into a texture draws one quad over all of it: clearing first changes nothing.
+    if (straightforward()) {
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    glViewport(0, 0, static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y));
+}
+
+void RenderTarget::endRenderToTexture() {
+    GLint bound = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+    GLuint framebuffer = static_cast<GLuint>(bound);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+    if (!layers_.empty()) {
+        attachTopLayer();
+        const GLenum drawBuffer = GL_COLOR_ATTACHMENT0;
+        glDrawBuffers(1, &drawBuffer);
+        glViewport(0, 0, width_, height_);
+    }
+}
+
+} // namespace Neon
+} // namespace Kelvane

@@ -1,0 +1,101 @@
+// The frame's drawing surface: a stack of colour layers (multisampled renderbuffers, or
+// single-sample textures where every sample of a pixel would be equal), the resolve into a
+// texture, temporary framebuffers for passes that draw into textures of their
+// own, and the conversion into a single-sample output renderbuffer in the host's channel
+// order. One process-wide instance, made on first use and never deleted; its GL objects go
+// at global set-down (`release`). Renderbuffers are shared by all contexts; framebuffers are
+// kept per context, deleted with it, and hold their attachments only during a frame, so
+// storage deleted in one context is not kept alive by another's framebuffers. Used only
+// inside the render command, one render at a time.
+#pragma once
+
+#include "effect/gl/DownloadPass.h"
+#include "effect/gl/PerContext.h"
+#include "effect/gl/Vec2.h"
+
+#include <glbinding/gl33core/gl.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Kelvane {
+namespace Neon {
+
+class RenderTarget {
+public:
+    static RenderTarget& instance();
+
+    // Sized in frame pixels; nothing is recreated when the size is unchanged.
+    void resize(std::int32_t width, std::int32_t height);
+    // Pushes the frame's layer: multisampled, or one sample where whatever is drawn gives
+    // every sample of a pixel the same value, so the resolve would change nothing.
+    void begin(bool multisampled = true);
+    void finish(float multiplier16bit);
+    void release();
+    // What `release` does, without a GL call: for a set-down with no context to call into.
+    // The objects go with the contexts destroyed next.
+    void abandon();
+
+    // A float texture of four channels, or of two (red and green, sampled nearest) where only
+    // they are used.
+    gl::GLuint createTexture(const Vec2d& size, int channels = 4);
+    void beginRenderToTexture(gl::GLuint texture, const Vec2d& size, std::int32_t level);
+    void endRenderToTexture();
+
+    void pushLayer(bool multisampled = true);
+    // The top layer, resolved, as an 8-bit texture now owned by the caller, or 0 when empty.
+    gl::GLuint popLayerToTexture();
+    void deleteBuffers();
+    // Drops every layer left by a frame that failed before its finish.
+    void discardLayers();
+    // Ends a frame in the current context: drops any layer left and detaches everything from
+    // that context's framebuffers (framebuffer 0 stays bound).
+    void endFrame();
+
+    // For tests: the next `count` storage allocations (output renderbuffer and layers) are
+    // skipped, leaving the object without storage as a failed allocation does.
+    static void failNextAllocations(int count);
+
+    // The current context's framebuffers (0 before the first resize in that context).
+    gl::GLuint mainFramebuffer();
+    gl::GLuint resolveFramebuffer();
+    gl::GLuint multisampleFramebuffer();
+    gl::GLuint outputRenderbuffer() const { return outputRenderbuffer_; }
+    std::int32_t width() const { return width_; }
+    std::int32_t height() const { return height_; }
+    std::vector<gl::GLuint> layers() const;
+    bool hasDownloadPass() const { return downloadPass_ != nullptr; }
+    // 8 samples, or fewer where the driver allows fewer.
+    static gl::GLsizei layerSamples();
+
+private:
+    RenderTarget() = default;
+    struct Framebuffers {
+        gl::GLuint main = 0;
+        gl::GLuint resolve = 0;
+        gl::GLuint multisample = 0;
+    };
+    struct Layer {
+        gl::GLuint name = 0;
+        bool texture = false; // a single-sample texture, else a multisampled renderbuffer
+    };
+    Framebuffers& framebuffers();
+    // With their context current; what they hold is not touched.
+    static void deleteFramebuffers(Framebuffers& f);
+    static bool allocationFails();
+    static void deleteLayer(const Layer& layer);
+    void attachTopLayer();
+    // Storage for the renderbuffer bound to GL_RENDERBUFFER; `samples` 0 for single-sample.
+    void allocateStorage(gl::GLsizei samples);
+
+    PerContext<Framebuffers> framebuffers_{&deleteFramebuffers};
+    gl::GLuint outputRenderbuffer_ = 0;
+    std::int32_t width_ = 0;
+    std::int32_t height_ = 0;
+    std::vector<Layer> layers_;
+    std::unique_ptr<DownloadPass> downloadPass_ = std::make_unique<DownloadPass>();
+};
+
+} // namespace Neon
+} // namespace Kelvane

@@ -1,0 +1,194 @@
+#include "effect/neon/DistanceFieldGenerator.h"
+
+#include "GlSources.h"
+#include "effect/neon/GlslConstants.h"
+#include "effect/neon/Reach.h"
+
+#include "effect/gl/RenderTarget.h"
+#include "effect/gl/Straightforward.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using namespace gl;
+
+namespace Kelvane {
+namespace Neon {
+namespace {
+
+constexpr std::int32_t kMinScale = 1;
+constexpr std::int32_t kMaxScale = 4;
+// Step widths up to 2048 texels; more passes would only cost time.
+constexpr std::int32_t kMinLevels = 1;
+constexpr std::int32_t kMaxLevels = 11;
+
+void bindQuadAttributes(OpenglShader& program) {
+    program.bindAttribLocation("position", 0);
+    program.bindAttribLocation("input_uv", 1);
+}
+
+// Map texels along one axis: the frame extent over the scale, rounded up; at least one, so
+// that an empty or invalid frame still leaves a defined map.
+std::int32_t mapExtent(double frameExtent, std::int32_t scale) {
+    const double texels = std::ceil(frameExtent / scale);
+    if (!(texels >= 1.0)) {
+        return 1;
+    }
+    return static_cast<std::int32_t>(
+        std::min(texels, double(std::numeric_limits<std::int32_t>::max())));
+}
+
+// The flood program reading its seeds with a nearest sample (from two-channel textures made
+// for it), or with a clamped texel fetch as written.
+std::string floodText(bool nearest) {
+    return glslWithSwitches({{"NEAREST_SAMPLING", nearest}}, {glsl::kJumpFloodFragment});
+}
+
+void deleteProgram(OpenglShader& program) {
+    const GLuint name = program.programName();
+    if (name != 0) {
+        glDeleteProgram(name);
+    }
+    program.abandon();
+}
+
+} // namespace
+
+DistanceFieldGenerator::DistanceFieldGenerator()
+    : seedProgram(glsl::kCommonVertex, glsl::kSeedFragment),
+      jumpFloodProgram(glsl::kCommonVertex, floodText(true)),
+      writtenJumpFloodProgram(glsl::kCommonVertex, floodText(false)),
+      distanceProgram(glsl::kCommonVertex,
+                      glslWithSwitches({}, {glslConstants(), glsl::kDistanceFragment})) {
+    bindQuadAttributes(seedProgram);
+    bindQuadAttributes(jumpFloodProgram);
+    bindQuadAttributes(writtenJumpFloodProgram);
+    bindQuadAttributes(distanceProgram);
+}
+
+DistanceFieldGenerator::~DistanceFieldGenerator() {
+    // After release or abandon nothing is held, and there may be no context to call into.
+    if (holdsObjects) {
+        release();
+    }
+}
+
+void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSize,
+                                      std::int32_t scale, std::int32_t levels, NeonType neonType,
+                                      double endDistance, double smoothRadius) {
+    holdsObjects = true;
+    current = 0;
+    mapScaleFactor = std::clamp(scale, kMinScale, kMaxScale);
+    const std::int32_t floodLevels = std::clamp(levels, kMinLevels, kMaxLevels);
+    distLimitInTexels = endDistance / mapScaleFactor;
+
+    const Vec2i size{mapExtent(frameSize.x, mapScaleFactor),
+                     mapExtent(frameSize.y, mapScaleFactor)};
+    const bool asWritten = straightforward();
+    if (size.x != mapSizeInTexels.x || size.y != mapSizeInTexels.y || pingPong[0] == 0 ||
+        asWritten != texturesAsWritten) {
+        deleteTextures();
+        const Vec2d extent{double(size.x), double(size.y)};
+        RenderTarget& target = RenderTarget::instance();
+        for (int i = 0; i < 2; ++i) {
+            pingPong[i] = target.createTexture(extent);
+            // The flood keeps only seed coordinates: two channels, half the memory to stream
+            // through on every pass, the same values.
+            seedTextures[i] = target.createTexture(extent, asWritten ? 4 : 2);
+        }
+        mapSizeInTexels = size;
+        texturesAsWritten = asWritten;
+    }
+    const Vec2d mapSize{double(size.x), double(size.y)};
+
+    beginPass(seedProgram, seedTextures);
+    seedProgram.setUniform1f("inner", neonType == NeonType::Inner ? 1.0f : 0.0f);
+    seedProgram.setTexture("t0", GL_TEXTURE_2D, inputTexture, 0);
+    finishPass(seedProgram);
+
+    // Step widths 2^n, 2^(n-1), ..., 1.
+    OpenglShader& flood = asWritten ? writtenJumpFloodProgram : jumpFloodProgram;
+    for (std::int32_t level = 0; level <= floodLevels; ++level) {
+        const GLuint seeds = seedTextures[1 - current];
+        beginPass(flood, seedTextures);
+        flood.setUniform1i("width", 1 << (floodLevels - level));
+        flood.setUniform2f("viewSize", mapSize);
+        flood.setTexture("t0", GL_TEXTURE_2D, seeds, 0);
+        finishPass(flood);
+    }
+
+    const GLuint seeds = seedTextures[1 - current];
+    current = 0;
+    beginPass(distanceProgram, pingPong);
+    distanceProgram.setUniform2f("mapSize", mapSize);
+    // A limit that is not positive puts every texel but the seeds out of reach.
+    const float limit =
+        distLimitInTexels > 0.0 ? float(distLimitInTexels) : std::numeric_limits<float>::min();
+    distanceProgram.setUniform1f("distLimit", limit);
+    distanceProgram.setTexture("t0", GL_TEXTURE_2D, seeds, 0);
+    finishPass(distanceProgram);
+
+    if (smoothRadius >= kMinSmoothRadius) {
+        // The radius acts on map texels as given.
+        smoother.setBlurRadius(smoothRadius);
+        smoother.blur(quad, mapSize, resultTexture(), pingPong[current], 1.0f);
+        current = 1 - current;
+    }
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void DistanceFieldGenerator::beginPass(OpenglShader& program, const gl::GLuint (&textures)[2]) {
+    RenderTarget::instance().beginRenderToTexture(
+        textures[current], Vec2d{double(mapSizeInTexels.x), double(mapSizeInTexels.y)}, 0);
+    quad.bind();
+    program.use();
+}
+
+void DistanceFieldGenerator::finishPass(OpenglShader& program) {
+    quad.draw(program);
+    RenderTarget::instance().endRenderToTexture();
+    current = 1 - current;
+}
+
+void DistanceFieldGenerator::deleteTextures() {
+    for (GLuint* pair : {pingPong, seedTextures}) {
+        for (int i = 0; i < 2; ++i) {
+            if (pair[i] != 0) {
+                glDeleteTextures(1, &pair[i]);
+                pair[i] = 0;
+            }
+        }
+    }
+}
+
+void DistanceFieldGenerator::release() {
+    deleteTextures();
+    quad.release();
+    deleteProgram(seedProgram);
+    deleteProgram(jumpFloodProgram);
+    deleteProgram(writtenJumpFloodProgram);
+    deleteProgram(distanceProgram);
+    smoother.release();
+    mapSizeInTexels = Vec2i{};
+    current = 0;
+    holdsObjects = false;
+}
+
+void DistanceFieldGenerator::abandon() {
+    pingPong[0] = pingPong[1] = 0;
+    seedTextures[0] = seedTextures[1] = 0;
+    quad.abandon();
+    seedProgram.abandon();
+    jumpFloodProgram.abandon();
+    writtenJumpFloodProgram.abandon();
+    distanceProgram.abandon();
+    smoother.abandon();
+    mapSizeInTexels = Vec2i{};
+    current = 0;
+    holdsObjects = false;
+}
+
+} // namespace Neon
+} // namespace Kelvane

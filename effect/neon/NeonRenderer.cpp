@@ -1,0 +1,179 @@
+#include "effect/neon/NeonRenderer.h"
+
+#include "GlSources.h"
+#include "effect/neon/GlslConstants.h"
+#include "effect/gl/RenderTarget.h"
+#include "effect/gl/Straightforward.h"
+
+using namespace gl;
+
+namespace Kelvane {
+namespace Neon {
+namespace {
+
+// Every stroke program starts with the stroke settings and the settings' slot counts. The fast
+// programs leave out, at compile time, what their frames do not use.
+std::string withStrokeSettings(const char* fragment, bool straightforward, bool overOrigin) {
+    return glslWithSwitches({{"STRAIGHTFORWARD", straightforward},
+                             {"OVER_ORIGIN", overOrigin},
+                             {"MAX_COLORS", kMaxColors},
+                             {"MAX_STROKES", kMaxStrokes}},
+                            {glslConstants(), glsl::kStrokeSettings, fragment});
+}
+
+} // namespace
+
+std::string strokeFragmentSource(bool straightforward, bool overOrigin) {
+    return withStrokeSettings(glsl::kStrokeFragment, straightforward,
+                              overOrigin || straightforward);
+}
+
+NeonRenderer::NeonRenderer()
+    : strokeProgram(glsl::kCommonVertex, strokeFragmentSource(false, false)),
+      overOriginProgram(glsl::kCommonVertex, strokeFragmentSource(false, true)),
+      asWrittenProgram(glsl::kCommonVertex, strokeFragmentSource(true, true)),
+      strokeTableProgram(glsl::kCommonVertex,
+                         withStrokeSettings(glsl::kStrokeTableFragment, false, false)) {
+    for (OpenglShader* program : programs()) {
+        program->bindAttribLocation("position", 0);
+        program->bindAttribLocation("input_uv", 1);
+    }
+}
+
+std::array<OpenglShader*, 4> NeonRenderer::programs() {
+    return {&strokeProgram, &overOriginProgram, &asWrittenProgram, &strokeTableProgram};
+}
+
+NeonRenderer::~NeonRenderer() {
+    if (holdsGlObjects) {
+        release();
+    }
+}
+
+void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
+    holdsGlObjects = true;
+    const NeonSettings& s = settings;
+    const std::int32_t scale = mapScale(s);
+    const std::int32_t levels = floodLevels(s.edgeEndDist, s.edgeSize, s.glowSize, scale);
+    distanceField.generate(inputTexture, frameSize, scale, levels, s.neonType, s.edgeEndDist,
+                           s.smooth);
+
+    // Each stroke's settings once a frame, into the table the fast stroke pass reads; the
+    // passes as written work them out in every fragment.
+    const bool asWritten = straightforward();
+    if (!asWritten) {
+        ensureStrokeTable();
+        RenderTarget::instance().beginRenderToTexture(strokeTable, Vec2d{double(kMaxStrokes), 2.0},
+                                                      0);
+        quad.bind();
+        strokeTableProgram.use();
+        setStrokeSettings(strokeTableProgram);
+        quad.draw(strokeTableProgram);
+        // Row 0 then row 1: the block's two arrays. A copy of the floats on the GPU.
+        glBindBuffer(GL_PIXEL_PACK_BUFFER, strokeTableBuffer);
+        glReadPixels(0, 0, kMaxStrokes, 2, GL_RGBA, GL_FLOAT, nullptr);
+        glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+        RenderTarget::instance().endRenderToTexture();
+    }
+
+    OpenglShader& program =
+        asWritten ? asWrittenProgram
+                  : (s.composite == Composite::NeonAndOrigin ? overOriginProgram : strokeProgram);
+    quad.bind();
+    program.use();
+    setStrokeSettings(program);
+    program.setUniform1f("edgeSize", static_cast<float>(s.edgeSize));
+    program.setUniform1f("glowSize", static_cast<float>(s.glowSize));
+    program.setUniform1f("composite", s.composite == Composite::NeonAndOrigin ? 1.0f : 0.0f);
+    program.setUniformBlock("StrokeTable", strokeTableBuffer, 0);
+    program.setUniform2f("viewSize", frameSize);
+    program.setTexture("t0", GL_TEXTURE_2D, distanceField.resultTexture(), 0);
+    program.setTexture("t1", GL_TEXTURE_2D, inputTexture, 1);
+    quad.draw(program);
+}
+
+bool NeonRenderer::layerNeedsSamples() const {
+    // The quad's two triangles interpolate the layer's coordinates slightly differently, so
+    // along their shared edge a pixel's samples can differ where the layer is read. "Only
+    // Neon" reads nothing but the fragment's window position, the same for both triangles:
+    // every sample of a pixel gets the same value, and their resolve is that value.
+    return straightforward() || settings.composite == Composite::NeonAndOrigin;
+}
+
+void NeonRenderer::setStrokeSettings(OpenglShader& program) const {
+    const NeonSettings& s = settings;
+
+    float colors[kMaxColors * 4];
+    for (int i = 0; i < kMaxColors; ++i) {
+        const NeonColor& c = s.strokeColors[i];
+        colors[i * 4 + 0] = static_cast<float>(c.red);
+        colors[i * 4 + 1] = static_cast<float>(c.green);
+        colors[i * 4 + 2] = static_cast<float>(c.blue);
+        colors[i * 4 + 3] = static_cast<float>(c.alpha);
+    }
+    // Seeds 0..10000 become 0..1 for the shader's hash.
+    program.setUniform4fv("strokeColors", colors, kMaxColors);
+    program.setUniform1i("strokeCount", s.strokeCount);
+    program.setUniform1i("colorCount", s.colorCount);
+    program.setUniform1i("colorType", static_cast<std::int32_t>(s.colorType));
+    program.setUniform1i("visibleDirection", static_cast<std::int32_t>(s.visibleDirection));
+    program.setUniform1f("visibleSeed", static_cast<float>(s.visibleSeed / 10000.0));
+    program.setUniform1f("visibleValue", static_cast<float>(s.visibleValue));
+    program.setUniform1f("colorSeed", static_cast<float>(s.colorSeed / 10000.0));
+    program.setUniform1f("edgeStartDist", static_cast<float>(s.edgeStartDist));
+    program.setUniform1f("edgeEndDist", static_cast<float>(s.edgeEndDist));
+    program.setUniform1f("glowAlpha", static_cast<float>(s.glowAlpha));
+    // Below one percent Glow Random is off.
+    program.setUniform1f("glowRandom",
+                         s.glowRandom < 0.01 ? 0.0f : static_cast<float>(s.glowRandom));
+    program.setUniform1f("glowSeed", static_cast<float>(s.glowSeed / 10000.0));
+}
+
+void NeonRenderer::ensureStrokeTable() {
+    if (strokeTable != 0) {
+        return;
+    }
+    glGenTextures(1, &strokeTable);
+    glBindTexture(GL_TEXTURE_2D, strokeTable);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), kMaxStrokes, 2, 0, GL_RGBA,
+                 GL_FLOAT, nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glGenBuffers(1, &strokeTableBuffer);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, strokeTableBuffer);
+    glBufferData(GL_PIXEL_PACK_BUFFER, kStrokeTableBytes, nullptr, GL_STREAM_COPY);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+}
+
+void NeonRenderer::release() {
+    quad.release();
+    distanceField.release();
+    for (OpenglShader* shader : programs()) {
+        if (const GLuint program = shader->programName()) {
+            glDeleteProgram(program);
+        }
+        shader->abandon();
+    }
+    if (strokeTable != 0) {
+        glDeleteTextures(1, &strokeTable);
+        glDeleteBuffers(1, &strokeTableBuffer);
+        strokeTable = 0;
+        strokeTableBuffer = 0;
+    }
+    holdsGlObjects = false;
+}
+
+void NeonRenderer::abandon() {
+    quad.abandon();
+    distanceField.abandon();
+    for (OpenglShader* shader : programs()) {
+        shader->abandon();
+    }
+    strokeTable = 0;
+    strokeTableBuffer = 0;
+    holdsGlObjects = false;
+}
+
+} // namespace Neon
+} // namespace Kelvane

@@ -1,0 +1,75 @@
+// Renders the neon effect: from the NeonSettings it is given, builds the distance field of the
+// input layer and draws strokes, glow and composite in one full-screen pass into the
+// RenderTarget's top layer. One instance per loaded module; used on the render thread with its
+// context current, one render at a time; no lock.
+#pragma once
+
+#include "effect/neon/DistanceFieldGenerator.h"
+#include "effect/controls/NeonSettings.h"
+#include "effect/neon/Reach.h"
+
+#include "effect/gl/FullScreenQuad.h"
+#include "effect/gl/OpenglShader.h"
+#include "effect/gl/Vec2.h"
+
+#include <glbinding/gl33core/gl.h>
+
+#include <array>
+#include <string>
+
+namespace Kelvane {
+namespace Neon {
+
+// The stroke pass's fragment program text, its stroke settings included: as the pass is
+// written (every stroke, colour mode and the composite in every fragment), or the fast
+// program for one composite, which reads each stroke from the stroke table.
+std::string strokeFragmentSource(bool straightforward = true, bool overOrigin = true);
+
+class NeonRenderer {
+public:
+    NeonRenderer();
+    virtual ~NeonRenderer();
+    NeonRenderer(const NeonRenderer&) = delete;
+    NeonRenderer& operator=(const NeonRenderer&) = delete;
+
+    // The settings the next renders draw with.
+    void setSettings(const NeonSettings& next) { settings = next; }
+    // Needs the frame's context current and the RenderTarget begun.
+    void render(gl::GLuint inputTexture, const Vec2d& frameSize);
+
+    // Whether the frame's layer must be multisampled for the bytes of the passes as written:
+    // only where a pixel's samples may differ (see the definition).
+    bool layerNeedsSamples() const;
+
+    const NeonSettings& currentSettings() const { return settings; }
+    // Deletes every GL object (root context current); abandon forgets them without a call.
+    // Either leaves nothing for the destructor to delete; a later render makes them again.
+    void release();
+    void abandon();
+
+private:
+    // The settings every stroke program reads (StrokeSettings.glsl).
+    void setStrokeSettings(OpenglShader& program) const;
+    // Makes the stroke table (in the frame's share group) unless it exists: the texture the
+    // table pass draws, and the buffer the stroke pass reads it from.
+    void ensureStrokeTable();
+
+    std::array<OpenglShader*, 4> programs();
+
+    FullScreenQuad quad;
+    OpenglShader strokeProgram;     // "Only Neon"
+    OpenglShader overOriginProgram; // "Neon And Origin"
+    OpenglShader asWrittenProgram;  // either composite, as the pass is written
+    OpenglShader strokeTableProgram;
+    gl::GLuint strokeTable = 0;
+    gl::GLuint strokeTableBuffer = 0;
+    // kMaxStrokes colours, then as many positions and glow strengths, as std140 vec4 arrays.
+    static constexpr gl::GLsizeiptr kStrokeTableBytes = kMaxStrokes * 2 * 4 * sizeof(float);
+    DistanceFieldGenerator distanceField;
+    NeonSettings settings;
+    // Set by render, cleared by release and abandon: whether GL objects may exist.
+    bool holdsGlObjects = false;
+};
+
+} // namespace Neon
+} // namespace Kelvane

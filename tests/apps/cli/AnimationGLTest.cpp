@@ -1,0 +1,231 @@
+// `zarvo-neon render` end to end through the module loaded from disk: keyframed sequences,
+// frame rates, the host's downsampling, extended canvases, and refusals that write nothing.
+
+#include "apps/cli/images/ImageFiles.h"
+#include "apps/cli/commands/RenderCommand.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+using ::testing::HasSubstr;
+namespace fs = std::filesystem;
+
+// An opaque disc of `radius` at (cx, cy) on a transparent layer.
+aehost::RgbaImage disc(int width, int height, double cx, double cy, double radius) {
+    aehost::RgbaImage image{width, height,
+                            std::vector<std::uint8_t>(std::size_t(width) * height * 4)};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (std::hypot(x + 0.5 - cx, y + 0.5 - cy) <= radius) {
+                std::fill_n(&image.pixels[(std::size_t(y) * width + x) * 4], 4, std::uint8_t(255));
+            }
+        }
+    }
+    return image;
+}
+
+class AnimationGLTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::path(::testing::TempDir()) /
+              ("zarvo-animation-" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        zarvo::writeImage(path("layer.pam"), disc(96, 96, 48, 48, 20));
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+
+    // A small neon over layer.pam, whose five strokes show Visibility's steps.
+    zarvo::RenderOptions options(const std::string& output) const {
+        zarvo::RenderOptions o;
+        o.input = path("layer.pam");
+        o.output = path(output);
+        o.controls = {"End Distance=16", "Stroke Width=4", "Glow Size=4", "Stroke Count=5",
+                      "Quality=Extreme"};
+        return o;
+    }
+    // Runs the command; its messages land in `errors`.
+    int run(const zarvo::RenderOptions& o) {
+        std::ostringstream captured;
+        std::streambuf* saved = std::cerr.rdbuf(captured.rdbuf());
+        const int status = zarvo::runRender(ZARVO_MODULE_PATH, o);
+        std::cerr.rdbuf(saved);
+        errors = captured.str();
+        return status;
+    }
+    std::vector<std::uint8_t> pixels(const std::string& name) const {
+        return zarvo::readImage(path(name)).pixels;
+    }
+    // A still render with `controls` added.
+    std::vector<std::uint8_t> still(const std::string& name, std::vector<std::string> controls) {
+        zarvo::RenderOptions o = options(name);
+        o.controls.insert(o.controls.end(), controls.begin(), controls.end());
+        EXPECT_EQ(run(o), 0) << errors;
+        return pixels(name);
+    }
+    std::size_t files() const {
+        return std::size_t(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+    }
+
+    fs::path dir;
+    std::string errors;
+};
+
+TEST_F(AnimationGLTest, KeyframedFramesEqualStillsWithTheValuesOfTheirTime) {
+    zarvo::RenderOptions keyed = options("seq-####.pam");
+    keyed.frames = "1-3";
+    keyed.keys = {"Visibility=0@1,100@3", "Color 1=#204060@1,#6080A0@3", "Direction=1@1,3@3"};
+    ASSERT_EQ(run(keyed), 0) << errors;
+
+    const auto off = still("v0.pam", {"Visibility=0", "Color 1=#204060"});
+    const auto half = still("v50.pam", {"Visibility=50", "Color 1=#406080", "Direction=1"});
+    const auto on = still("v100.pam", {"Visibility=100", "Color 1=#6080A0", "Direction=3"});
+    EXPECT_TRUE(pixels("seq-0001.pam") == off);
+    EXPECT_TRUE(pixels("seq-0002.pam") == half) << "the mid colour, and Direction held";
+    EXPECT_TRUE(pixels("seq-0003.pam") == on);
+    EXPECT_TRUE(off != half && half != on) << "the frames must differ for the test to tell";
+
+    // The same moments at 29.97 frames a second, keyed in seconds: frames 30, 60 and 90.
+    zarvo::RenderOptions ntsc = options("ntsc-%d.pam");
+    ntsc.fps = "30000/1001";
+    ntsc.keys = {"Visibility=0@1.001s,100@3.003s"};
+    ntsc.controls.push_back("Color 1=#406080");
+    for (const char* frame : {"30", "60", "90"}) {
+        ntsc.frames = frame;
+        ASSERT_EQ(run(ntsc), 0) << errors;
+    }
+    EXPECT_TRUE(pixels("ntsc-30.pam") == still("c0.pam", {"Visibility=0", "Color 1=#406080"}));
+    EXPECT_TRUE(pixels("ntsc-60.pam") == still("c50.pam", {"Visibility=50", "Color 1=#406080"}));
+    EXPECT_TRUE(pixels("ntsc-90.pam") == still("c100.pam", {"Color 1=#406080"}));
+}
+
+TEST_F(AnimationGLTest, DownsampleRendersAsAHalfSizeLayerWithHalfTheDistances) {
+    // Every pixel of the half-size layer doubled, so the area filter gives it back exactly.
+    const aehost::RgbaImage half = disc(48, 40, 20, 22, 9.5);
+    aehost::RgbaImage full{96, 80, std::vector<std::uint8_t>(96 * 80 * 4)};
+    for (int y = 0; y < 80; ++y) {
+        for (int x = 0; x < 96; ++x) {
+            std::copy_n(&half.pixels[(std::size_t(y / 2) * 48 + x / 2) * 4], 4,
+                        &full.pixels[(std::size_t(y) * 96 + x) * 4]);
+        }
+    }
+    zarvo::writeImage(path("half.pam"), half);
+    zarvo::writeImage(path("full.pam"), full);
+
+    zarvo::RenderOptions reduced = options("reduced.pam");
+    reduced.input = path("full.pam");
+    reduced.downsample = 2;
+    reduced.controls = {"Start Distance=2", "End Distance=32", "Stroke Width=8",
+                        "Glow Size=8",      "Smooth=4",        "Quality=Extreme"};
+    ASSERT_EQ(run(reduced), 0) << errors;
+    zarvo::RenderOptions small = options("small.pam");
+    small.input = path("half.pam");
+    small.controls = {"Start Distance=1", "End Distance=16", "Stroke Width=4",
+                      "Glow Size=4",      "Smooth=2",        "Quality=Extreme"};
+    ASSERT_EQ(run(small), 0) << errors;
+
+    const aehost::RgbaImage frame = zarvo::readImage(path("reduced.pam"));
+    EXPECT_EQ(frame.width, 48);
+    EXPECT_EQ(frame.height, 40);
+    EXPECT_TRUE(frame.pixels == pixels("small.pam"));
+}
+
+TEST_F(AnimationGLTest, ExtendAutoKeepsTheWholeGlowOfAShapeAtTheEdge) {
+    // A disc cut by the left edge, with a wide glow: smoothed at full size, and unsmoothed at
+    // 1/2 (Smooth 1 halves below the blur's least radius), where the map's power scale carries
+    // the glow four times as far as End Distance + Stroke Width + Glow Size.
+    zarvo::writeImage(path("edge.pam"), disc(64, 64, 4, 32, 16));
+    zarvo::RenderOptions o = options("extended.pam");
+    o.input = path("edge.pam");
+    o.extend = "auto";
+    struct Case {
+        int downsample;
+        const char* smooth;
+        const char* quality;
+        int size; // of the layer the effect sees
+    };
+    for (const Case& c :
+         {Case{1, "Smooth=6", "Quality=Extreme", 64}, Case{2, "Smooth=1", "Quality=Low", 32}}) {
+        o.downsample = c.downsample;
+        o.controls = {"End Distance=24", "Stroke Width=8", "Glow Size=40", c.smooth, c.quality};
+        ASSERT_EQ(run(o), 0) << errors;
+        const aehost::RgbaImage frame = zarvo::readImage(path("extended.pam"));
+        const int border = (frame.width - c.size) / 2;
+        EXPECT_EQ(frame.height, c.size + 2 * border);
+        int rim = 0;
+        int beyond = 0;
+        for (int y = 0; y < frame.height; ++y) {
+            for (int x = 0; x < frame.width; ++x) {
+                const int alpha = frame.pixels[(std::size_t(y) * frame.width + x) * 4 + 3];
+                const bool edge = x == 0 || y == 0 || x == frame.width - 1 || y == frame.height - 1;
+                rim += edge && alpha > 0 ? 1 : 0;
+                beyond += x < border - 72 / c.downsample && alpha > 0 ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(rim, 0) << c.smooth << ": the glow reaches the canvas's edge";
+        EXPECT_GT(beyond, 0) << c.smooth << ": nothing drawn beyond the sum of the distances";
+    }
+}
+
+TEST_F(AnimationGLTest, BadInputIsRefusedAndWritesNothing) {
+    for (int frame : {1, 3}) {
+        fs::copy_file(path("layer.pam"), path("in-" + std::to_string(frame) + ".pam"));
+    }
+    const std::size_t before = files();
+    const auto refused = [&](zarvo::RenderOptions o, const std::string& message) {
+        EXPECT_NE(run(o), 0);
+        EXPECT_THAT(errors, HasSubstr(message));
+        EXPECT_EQ(files(), before) << message;
+    };
+    zarvo::RenderOptions o = options("out-####.pam");
+    o.input = path("none-####.pam");
+    refused(o, "no files match");
+    o.input = path("in-%d.pam");
+    refused(o, "frame 2 of " + o.input + " is missing");
+    o.frames = "3-1";
+    refused(o, "reversed");
+    o.frames = "";
+    refused(o, "--frames needs a range");
+    o = options("out-####.pam");
+    o.frames = "1-2";
+    for (const auto& [key, message] : std::vector<std::pair<std::string, std::string>>{
+             {"zarvo.test=1@1", "cannot vary in time"},
+             {"Visibility=0@-1", "start at frame 0"},
+             {"Visibility=0@soon", "needs a frame number or seconds"},
+             {"Glow Size=301@1", "between 1 and 300, not 301"},
+             {"Visibility=0@1,100@1", "same time"},
+             {"End Distance=10@1,20@2", "both --set and --key"}}) {
+        o.keys = {key};
+        refused(o, message);
+    }
+    o.keys.clear();
+    o.output = path("still.pam");
+    refused(o, "needs a frame-number pattern");
+}
+
+TEST_F(AnimationGLTest, AFailedFrameStopsTheRunAndKeepsTheFramesBeforeIt) {
+    for (int frame : {1, 2}) {
+        fs::copy_file(path("layer.pam"), path("in-" + std::to_string(frame) + ".pam"));
+    }
+    std::ofstream(path("in-3.pam")) << "P7\nWIDTH 96\nHEIGHT 96\nDEPTH 4\nMAXVAL 255\n"
+                                       "TUPLTYPE RGB_ALPHA\nENDHDR\ncut short";
+    zarvo::RenderOptions o = options("out-%d.pam");
+    o.input = path("in-%d.pam");
+    EXPECT_EQ(run(o), 1);
+    EXPECT_THAT(errors, HasSubstr("frame 3 (" + path("out-3.pam") + "): cannot read image"));
+    EXPECT_TRUE(fs::exists(path("out-1.pam")) && fs::exists(path("out-2.pam")));
+    EXPECT_FALSE(fs::exists(path("out-3.pam")));
+}
+
+} // namespace
