@@ -45,7 +45,7 @@ void BM_FrameRoundTrip(benchmark::State& state) {
         program.bindAttribLocation("position", 0);
         program.bindAttribLocation("input_uv", 1);
         FullScreenQuad quad;
-        RenderTarget& target = RenderTarget::instance();
+        RenderTarget target;
 
         for (auto _ : state) {
             std::uint64_t bytesPerPixel = 0;

@@ -1,11 +1,10 @@
 #include "RenderTarget.h"
 
-#include "Straightforward.h"
 #include "TextureParameters.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 using namespace gl;
@@ -15,8 +14,6 @@ namespace Neon {
 namespace {
 
 constexpr GLsizei kWantedSamples = 8;
-
-std::atomic<int> allocationsToFail{0};
 
 // A texture of the given size and internal format, cleared to zero bytes, or left unfilled
 // where the caller overwrites every texel at once.
@@ -35,10 +32,7 @@ GLuint newTexture(GLint internalFormat, GLsizei width, GLsizei height, std::size
 
 } // namespace
 
-RenderTarget& RenderTarget::instance() {
-    static RenderTarget* target = new RenderTarget();
-    return *target;
-}
+RenderTarget::RenderTarget(RenderOptions options) : options_(std::move(options)) {}
 
 GLsizei RenderTarget::layerSamples() {
     // An incomplete multisample framebuffer would draw nothing; ask for no more than allowed.
@@ -86,16 +80,8 @@ void RenderTarget::resize(std::int32_t width, std::int32_t height) {
     allocateStorage(0);
 }
 
-void RenderTarget::failNextAllocations(int count) {
-    allocationsToFail = count;
-}
-
-bool RenderTarget::allocationFails() {
-    if (allocationsToFail > 0) {
-        --allocationsToFail;
-        return true;
-    }
-    return false;
+bool RenderTarget::allocationFails() const {
+    return options_.skipAllocation && options_.skipAllocation();
 }
 
 void RenderTarget::allocateStorage(GLsizei samples) {
@@ -290,7 +276,7 @@ void RenderTarget::abandon() {
 
 GLuint RenderTarget::createTexture(const Vec2d& size, int channels) {
     // Every texel is drawn before it is read, so the zeros are only for the written passes.
-    const double bytes = straightforward() ? size.x * size.y * 4.0 : 0.0;
+    const double bytes = options_.passesAsWritten ? size.x * size.y * 4.0 : 0.0;
     // Two channels hold coordinates, read texel by texel: sampled nearest.
     const bool coordinates = channels == 2;
     return newTexture(static_cast<GLint>(coordinates ? GL_RG32F : GL_RGBA32F),
@@ -305,7 +291,7 @@ void RenderTarget::beginRenderToTexture(GLuint texture, const Vec2d& size, std::
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, level);
     // Every pass into a texture draws one quad over all of it: clearing first changes nothing.
-    if (straightforward()) {
+    if (options_.passesAsWritten) {
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }

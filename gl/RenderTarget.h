@@ -2,8 +2,8 @@
 // single-sample textures where every sample of a pixel would be equal), the resolve into a
 // texture, temporary framebuffers for passes that draw into textures of their
 // own, and the conversion into a single-sample output renderbuffer in the host's channel
-// order. One process-wide instance, made on first use and never deleted; its GL objects go
-// at global set-down (`release`). Renderbuffers are shared by all contexts; framebuffers are
+// order. The effect's is made at global set-up and deleted at set-down, after its GL objects
+// went (`release`). Renderbuffers are shared by all contexts; framebuffers are
 // kept per context, deleted with it, and hold their attachments only during a frame, so
 // storage deleted in one context is not kept alive by another's framebuffers. Used only
 // inside the render command, one render at a time.
@@ -16,15 +16,31 @@
 #include <glbinding/gl33core/gl.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace Kelvane {
 namespace Neon {
 
+// How a target and the passes drawn into it evaluate a frame.
+struct RenderOptions {
+    // The passes as they are written (every stroke, every colour mode and the blend;
+    // multisampled layers; targets zero-filled and cleared before each pass; a float upload)
+    // rather than the fast path: the same bytes, for tests to compare in one run.
+    bool passesAsWritten = false;
+    // Asked before each storage allocation (output renderbuffer and layers); true skips it,
+    // leaving the object without storage as a failed allocation does. Empty: none skipped.
+    std::function<bool()> skipAllocation;
+};
+
 class RenderTarget {
 public:
-    static RenderTarget& instance();
+    explicit RenderTarget(RenderOptions options = {});
+    RenderTarget(const RenderTarget&) = delete;
+    RenderTarget& operator=(const RenderTarget&) = delete;
+
+    bool passesAsWritten() const { return options_.passesAsWritten; }
 
     // Sized in frame pixels; nothing is recreated when the size is unchanged.
     void resize(std::int32_t width, std::int32_t height);
@@ -53,10 +69,6 @@ public:
     // that context's framebuffers (framebuffer 0 stays bound).
     void endFrame();
 
-    // For tests: the next `count` storage allocations (output renderbuffer and layers) are
-    // skipped, leaving the object without storage as a failed allocation does.
-    static void failNextAllocations(int count);
-
     // The current context's framebuffers (0 before the first resize in that context).
     gl::GLuint mainFramebuffer();
     gl::GLuint resolveFramebuffer();
@@ -70,7 +82,6 @@ public:
     static gl::GLsizei layerSamples();
 
 private:
-    RenderTarget() = default;
     struct Framebuffers {
         gl::GLuint main = 0;
         gl::GLuint resolve = 0;
@@ -83,12 +94,13 @@ private:
     Framebuffers& framebuffers();
     // With their context current; what they hold is not touched.
     static void deleteFramebuffers(Framebuffers& f);
-    static bool allocationFails();
+    bool allocationFails() const;
     static void deleteLayer(const Layer& layer);
     void attachTopLayer();
     // Storage for the renderbuffer bound to GL_RENDERBUFFER; `samples` 0 for single-sample.
     void allocateStorage(gl::GLsizei samples);
 
+    RenderOptions options_;
     PerContext<Framebuffers> framebuffers_{&deleteFramebuffers};
     gl::GLuint outputRenderbuffer_ = 0;
     std::int32_t width_ = 0;

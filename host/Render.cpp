@@ -2,6 +2,7 @@
 
 #include "ControlReading.h"
 #include "EffectInfo.h"
+#include "GpuLifetime.h"
 #include "gl/ContextRegistry.h"
 #include "gl/FrameTransfer.h"
 #include "gl/RenderTarget.h"
@@ -17,11 +18,6 @@ using namespace gl;
 namespace Kelvane {
 namespace Neon {
 namespace {
-
-NeonRenderer* theRenderer = new NeonRenderer();
-// What the controls read as at the last frame: a control that cannot be read keeps its value.
-// Each new renderer starts from the controls' defaults.
-NeonSettings frameSettings = defaultSettings();
 
 // The input texture lives for one frame; a failure on the way must not leak it, leave the
 // frame's layer on the render target, or leave storage attached to this context's
@@ -90,7 +86,7 @@ PF_Err reportTooLarge(PF_OutData* out_data, A_long width, A_long height) {
 
 // One frame on the current context, from the input layer to the output world. The output is
 // written only when the GPU held the whole frame.
-PF_Err drawFrame(PF_InData* in_data, PF_OutData* out_data, PF_EffectWorld& input,
+PF_Err drawFrame(EffectGpu& gpu, PF_InData* in_data, PF_OutData* out_data, PF_EffectWorld& input,
                  PF_LayerDef* output) {
     const A_long width = input.width;
     const A_long height = input.height;
@@ -98,15 +94,16 @@ PF_Err drawFrame(PF_InData* in_data, PF_OutData* out_data, PF_EffectWorld& input
     std::uint64_t bytesPerPixel = 4;
     GLenum pixelType = GL_UNSIGNED_BYTE;
 
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = gpu.target;
+    NeonRenderer& renderer = gpu.renderer;
     FrameScope frame(target);
-    readSettings(in_data, frameSettings);
-    theRenderer->setSettings(frameSettings);
+    readSettings(in_data, gpu.frameSettings);
+    renderer.setSettings(gpu.frameSettings);
     target.resize(width, height);
-    target.begin(theRenderer->layerNeedsSamples());
+    target.begin(renderer.layerNeedsSamples());
     frame.texture =
         uploadTexture(kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType, &multiplier16bit);
-    theRenderer->render(frame.texture, Vec2d{double(width), double(height)});
+    renderer.render(frame.texture, Vec2d{double(width), double(height)});
     glDeleteTextures(1, &frame.texture);
     frame.texture = 0;
     target.finish(multiplier16bit);
@@ -127,30 +124,6 @@ PF_Err drawFrame(PF_InData* in_data, PF_OutData* out_data, PF_EffectWorld& input
 }
 
 } // namespace
-
-NeonRenderer* renderer() {
-    return theRenderer;
-}
-
-void ensureRenderer() {
-    if (theRenderer == nullptr) {
-        theRenderer = new NeonRenderer();
-        frameSettings = defaultSettings();
-    }
-}
-
-void deleteRenderer(bool hasContext) {
-    if (theRenderer == nullptr) {
-        return;
-    }
-    if (hasContext) {
-        theRenderer->release();
-    } else {
-        theRenderer->abandon();
-    }
-    delete theRenderer;
-    theRenderer = nullptr;
-}
 
 PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
               PF_LayerDef* output) {
@@ -192,8 +165,7 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
         guard.restore();
         return PF_Err_OUT_OF_MEMORY;
     }
-    ensureRenderer();
-    const PF_Err err = drawFrame(in_data, out_data, input, output);
+    const PF_Err err = drawFrame(ensureEffectGpu(), in_data, out_data, input, output);
     guard.restore();
     return err;
 }

@@ -4,7 +4,6 @@
 #include "Reach.h"
 
 #include "gl/RenderTarget.h"
-#include "gl/Straightforward.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,8 +53,8 @@ void deleteProgram(OpenglShader& program) {
 
 } // namespace
 
-DistanceFieldGenerator::DistanceFieldGenerator()
-    : seedProgram(glsl::kCommonVertex, glsl::kSeedFragment),
+DistanceFieldGenerator::DistanceFieldGenerator(RenderTarget& target)
+    : target(target), seedProgram(glsl::kCommonVertex, glsl::kSeedFragment),
       jumpFloodProgram(glsl::kCommonVertex, floodText(true)),
       writtenJumpFloodProgram(glsl::kCommonVertex, floodText(false)),
       distanceProgram(glsl::kCommonVertex, glsl::kDistanceFragment) {
@@ -84,12 +83,11 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
 
     const Vec2i size{mapExtent(frameSize.x, mapScaleFactor),
                      mapExtent(frameSize.y, mapScaleFactor)};
-    const bool asWritten = straightforward();
+    const bool asWritten = target.passesAsWritten();
     if (size.x != mapSizeInTexels.x || size.y != mapSizeInTexels.y || pingPong[0] == 0 ||
         asWritten != texturesAsWritten) {
         deleteTextures();
         const Vec2d extent{double(size.x), double(size.y)};
-        RenderTarget& target = RenderTarget::instance();
         for (int i = 0; i < 2; ++i) {
             pingPong[i] = target.createTexture(extent);
             // The flood keeps only seed coordinates: two channels, half the memory to stream
@@ -131,7 +129,7 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
     if (smoothRadius >= kMinSmoothRadius) {
         // The radius acts on map texels as given.
         smoother.setBlurRadius(smoothRadius);
-        smoother.blur(quad, mapSize, resultTexture(), pingPong[current], 1.0f);
+        smoother.blur(target, quad, mapSize, resultTexture(), pingPong[current], 1.0f);
         current = 1 - current;
     }
     glBindVertexArray(0);
@@ -139,15 +137,15 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
 }
 
 void DistanceFieldGenerator::beginPass(OpenglShader& program, const gl::GLuint (&textures)[2]) {
-    RenderTarget::instance().beginRenderToTexture(
-        textures[current], Vec2d{double(mapSizeInTexels.x), double(mapSizeInTexels.y)}, 0);
+    target.beginRenderToTexture(textures[current],
+                                Vec2d{double(mapSizeInTexels.x), double(mapSizeInTexels.y)}, 0);
     quad.bind();
     program.use();
 }
 
 void DistanceFieldGenerator::finishPass(OpenglShader& program) {
     quad.draw(program);
-    RenderTarget::instance().endRenderToTexture();
+    target.endRenderToTexture();
     current = 1 - current;
 }
 

@@ -20,9 +20,12 @@
 namespace Kelvane {
 namespace Neon {
 
+class RenderTarget;
+
 class DistanceFieldGenerator {
 public:
-    DistanceFieldGenerator();
+    // Draws through `target`, which outlives it; its options choose the passes.
+    explicit DistanceFieldGenerator(RenderTarget& target);
     virtual ~DistanceFieldGenerator();
     DistanceFieldGenerator(const DistanceFieldGenerator&) = delete;
     DistanceFieldGenerator& operator=(const DistanceFieldGenerator&) = delete;
@@ -49,6 +52,7 @@ private:
     void finishPass(OpenglShader& program);
     void deleteTextures();
 
+    RenderTarget& target;
     FullScreenQuad quad;
     OpenglShader seedProgram;
     OpenglShader jumpFloodProgram;

@@ -187,8 +187,8 @@ std::string GaussianSmoother::fragmentShaderText() const {
     return text.str();
 }
 
-void GaussianSmoother::blur(FullScreenQuad& quad, const Vec2d& size, GLuint source,
-                            GLuint destination, float multiplier16bit) {
+void GaussianSmoother::blur(RenderTarget& target, FullScreenQuad& quad, const Vec2d& size,
+                            GLuint source, GLuint destination, float multiplier16bit) {
     viewSize = size;
     // An empty (or NaN) size has nothing to draw and would only leave framebuffer errors.
     if (!(size.x >= 1.0 && size.y >= 1.0)) {
@@ -201,7 +201,6 @@ void GaussianSmoother::blur(FullScreenQuad& quad, const Vec2d& size, GLuint sour
         program->bindAttribLocation("input_uv", 1);
         dirty = false;
     }
-    RenderTarget& target = RenderTarget::instance();
 
     // Vertical pass into a texture kept for the next frame of this size (storage this large
     // costs more to get than to keep), always the raw weighted sum.

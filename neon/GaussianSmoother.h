@@ -19,6 +19,8 @@
 namespace Kelvane {
 namespace Neon {
 
+class RenderTarget;
+
 class GaussianSmoother {
 public:
     GaussianSmoother();
@@ -31,8 +33,8 @@ public:
     void setBlurRadius(double radius);
     // Overwrites `destination` with `source` blurred; both are `size` texels. A positive
     // `multiplier16bit` selects the converting final pass.
-    void blur(FullScreenQuad& quad, const Vec2d& size, gl::GLuint source, gl::GLuint destination,
-              float multiplier16bit);
+    void blur(RenderTarget& target, FullScreenQuad& quad, const Vec2d& size, gl::GLuint source,
+              gl::GLuint destination, float multiplier16bit);
 
     std::int32_t sampleRadius() const { return sampleRadius_; }
     double sigma() const { return sigma_; }

@@ -2,7 +2,6 @@
 
 #include "GlSources.h"
 #include "gl/RenderTarget.h"
-#include "gl/Straightforward.h"
 
 using namespace gl;
 
@@ -27,16 +26,21 @@ std::string strokeFragmentSource(bool straightforward, bool overOrigin) {
                               overOrigin || straightforward);
 }
 
-NeonRenderer::NeonRenderer()
-    : strokeProgram(glsl::kCommonVertex, strokeFragmentSource(false, false)),
+NeonRenderer::NeonRenderer(RenderTarget& target)
+    : target(target), strokeProgram(glsl::kCommonVertex, strokeFragmentSource(false, false)),
       overOriginProgram(glsl::kCommonVertex, strokeFragmentSource(false, true)),
       asWrittenProgram(glsl::kCommonVertex, strokeFragmentSource(true, true)),
       strokeTableProgram(glsl::kCommonVertex,
-                         withStrokeSettings(glsl::kStrokeTableFragment, false, false)) {
+                         withStrokeSettings(glsl::kStrokeTableFragment, false, false)),
+      distanceField(target) {
     for (OpenglShader* program : programs()) {
         program->bindAttribLocation("position", 0);
         program->bindAttribLocation("input_uv", 1);
     }
+}
+
+bool NeonRenderer::straightforward() const {
+    return target.passesAsWritten();
 }
 
 std::array<OpenglShader*, 4> NeonRenderer::programs() {
@@ -62,8 +66,7 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
     const bool asWritten = straightforward();
     if (!asWritten) {
         ensureStrokeTable();
-        RenderTarget::instance().beginRenderToTexture(strokeTable, Vec2d{double(kMaxStrokes), 2.0},
-                                                      0);
+        target.beginRenderToTexture(strokeTable, Vec2d{double(kMaxStrokes), 2.0}, 0);
         quad.bind();
         strokeTableProgram.use();
         setStrokeSettings(strokeTableProgram);
@@ -72,7 +75,7 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
         glBindBuffer(GL_PIXEL_PACK_BUFFER, strokeTableBuffer);
         glReadPixels(0, 0, kMaxStrokes, 2, GL_RGBA, GL_FLOAT, nullptr);
         glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-        RenderTarget::instance().endRenderToTexture();
+        target.endRenderToTexture();
     }
 
     OpenglShader& program =

@@ -20,6 +20,8 @@
 namespace Kelvane {
 namespace Neon {
 
+class RenderTarget;
+
 // The stroke pass's fragment program text, its stroke settings included: as the pass is
 // written (every stroke, colour mode and the composite in every fragment), or the fast
 // program for one composite, which reads each stroke from the stroke table.
@@ -27,7 +29,8 @@ std::string strokeFragmentSource(bool straightforward = true, bool overOrigin = 
 
 class NeonRenderer {
 public:
-    NeonRenderer();
+    // Draws through `target`, which outlives it; its options choose the passes.
+    explicit NeonRenderer(RenderTarget& target);
     virtual ~NeonRenderer();
     NeonRenderer(const NeonRenderer&) = delete;
     NeonRenderer& operator=(const NeonRenderer&) = delete;
@@ -55,7 +58,10 @@ private:
     void ensureStrokeTable();
 
     std::array<OpenglShader*, 4> programs();
+    // Whether the target's options ask for the passes as written.
+    bool straightforward() const;
 
+    RenderTarget& target;
     FullScreenQuad quad;
     OpenglShader strokeProgram;     // "Only Neon"
     OpenglShader overOriginProgram; // "Neon And Origin"

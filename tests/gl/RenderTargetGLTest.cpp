@@ -60,7 +60,7 @@ std::string textureDiffers(GLuint texture, int width, int height, Rgba8 expected
 using RenderTargetGLTest = GlTest;
 
 TEST_F(RenderTargetGLTest, ResizeToTheSameSizeKeepsEveryObjectAndTheLayers) {
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(7, 5);
     target.begin();
     target.pushLayer();
@@ -82,7 +82,7 @@ TEST_F(RenderTargetGLTest, ResizeToTheSameSizeKeepsEveryObjectAndTheLayers) {
 }
 
 TEST_F(RenderTargetGLTest, ResizeToANewSizeEmptiesTheStackAndSizesTheOutput) {
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(7, 5);
     EXPECT_EQ(renderbufferValue(target.outputRenderbuffer(), GL_RENDERBUFFER_WIDTH), 7);
     EXPECT_EQ(renderbufferValue(target.outputRenderbuffer(), GL_RENDERBUFFER_HEIGHT), 5);
@@ -105,7 +105,7 @@ TEST_F(RenderTargetGLTest, ResizeToANewSizeEmptiesTheStackAndSizesTheOutput) {
 }
 
 TEST_F(RenderTargetGLTest, BeginBindsACompleteMultisampleLayerOverTheWholeFrame) {
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(33, 17);
     target.begin();
 
@@ -129,7 +129,7 @@ TEST_F(RenderTargetGLTest, BeginBindsACompleteMultisampleLayerOverTheWholeFrame)
 // A context's first frame finds no framebuffer object bound; begin must not act on the
 // default framebuffer as if it were its own.
 TEST_F(RenderTargetGLTest, BeginRaisesNoGlErrorOnAContextsFirstFrame) {
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(7, 5);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glErrors();
@@ -139,7 +139,7 @@ TEST_F(RenderTargetGLTest, BeginRaisesNoGlErrorOnAContextsFirstFrame) {
 }
 
 TEST_F(RenderTargetGLTest, PoppingResolvesTheTopLayerAndReattachesTheOneBelow) {
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(7, 5);
     target.begin();
     clearTo(1, 0, 0, 1);
@@ -167,7 +167,7 @@ TEST_F(RenderTargetGLTest, PoppingResolvesTheTopLayerAndReattachesTheOneBelow) {
 
 // A single-sample layer is the texture handed on: no copy, nothing left attached to it.
 TEST_F(RenderTargetGLTest, ASingleSampleLayerIsHandedOnAsDrawnOverAMultisampledOne) {
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(7, 5);
     target.begin();
     clearTo(1, 0, 0, 1);
@@ -189,7 +189,7 @@ TEST_F(RenderTargetGLTest, ASingleSampleLayerIsHandedOnAsDrawnOverAMultisampledO
 }
 
 TEST_F(RenderTargetGLTest, FinishOnAnEmptyStackDrawsNothingAndKeepsTheBinding) {
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(7, 5);
     target.begin();
     const GLuint texture = target.popLayerToTexture();
@@ -219,7 +219,7 @@ TEST_F(RenderTargetGLTest, FinishOnAnEmptyStackDrawsNothingAndKeepsTheBinding) {
 }
 
 TEST_F(RenderTargetGLTest, RenderToTextureDrawsThereThenRestoresTheTopLayerAndViewport) {
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(33, 17);
     target.begin();
     glErrors();

@@ -503,7 +503,7 @@ protected:
         NeonSettings settings = defaultSettings();
         readSettings(&host.inData(), settings);
         renderer.setSettings(settings);
-        RenderTarget& target = RenderTarget::instance();
+        RenderTarget& target = testTarget();
         target.resize(input.width(), input.height());
         target.begin();
         Transfer t;
@@ -519,7 +519,7 @@ protected:
     aehost::EffectHost host{&EntryPointFunc};
     aehost::World input{96, 96};
     aehost::World output{96, 96};
-    NeonRenderer renderer;
+    NeonRenderer renderer{testTarget()};
 };
 
 // The first opaque pixel along row 48, stepping from the disc's edge by `step`, whose
