@@ -68,15 +68,17 @@ GLuint RenderTarget::multisampleFramebuffer() {
 }
 
 void RenderTarget::resize(std::int32_t width, std::int32_t height) {
-    if (width == width_ && height == height_ && outputRenderbuffer_ != 0) {
+    if (width == width_ && height == height_ && outputRenderbuffer_) {
         return;
     }
     deleteBuffers();
     width_ = width;
     height_ = height;
     framebuffers();
-    glGenRenderbuffers(1, &outputRenderbuffer_);
-    glBindRenderbuffer(GL_RENDERBUFFER, outputRenderbuffer_);
+    GLuint output = 0;
+    glGenRenderbuffers(1, &output);
+    outputRenderbuffer_.reset(output);
+    glBindRenderbuffer(GL_RENDERBUFFER, output);
     allocateStorage(0);
 }
 
@@ -109,10 +111,7 @@ void RenderTarget::deleteBuffers() {
         deleteFramebuffers(*f);
         framebuffers_.eraseCurrent();
     }
-    if (outputRenderbuffer_ != 0) {
-        glDeleteRenderbuffers(1, &outputRenderbuffer_);
-        outputRenderbuffer_ = 0;
-    }
+    outputRenderbuffer_.reset();
     discardLayers();
 }
 
@@ -202,26 +201,27 @@ void RenderTarget::attachTopLayer() {
     }
 }
 
-GLuint RenderTarget::popLayerToTexture() {
+Texture RenderTarget::popLayerToTexture() {
     if (layers_.empty()) {
-        return 0;
+        return Texture();
     }
     const Layer top = layers_.back();
     layers_.pop_back();
     const Framebuffers& f = framebuffers();
-    GLuint texture = top.name;
+    Texture texture;
     if (top.texture) {
+        texture.reset(top.name);
         // Handed on as it is; the caller deletes it, which would not detach it from an
         // unbound framebuffer.
         glBindFramebuffer(GL_FRAMEBUFFER, f.multisample);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
     } else {
         // The blit below writes every texel, so the texture is not zero-filled first.
-        texture = newTexture(static_cast<GLint>(GL_RGBA), width_, height_, 0);
+        texture.reset(newTexture(static_cast<GLint>(GL_RGBA), width_, height_, 0));
         glBindFramebuffer(GL_READ_FRAMEBUFFER, f.multisample);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, f.resolve);
-        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture,
-                               0);
+        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                               texture.get(), 0);
         glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT,
                           GL_NEAREST);
         glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
@@ -234,13 +234,13 @@ GLuint RenderTarget::popLayerToTexture() {
 }
 
 void RenderTarget::finish(float multiplier16bit) {
-    const GLuint texture = popLayerToTexture();
-    if (texture == 0) {
+    const Texture texture = popLayerToTexture();
+    if (!texture) {
         return;
     }
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().main);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              outputRenderbuffer_);
+                              outputRenderbuffer_.get());
     glDisable(GL_BLEND);
     glDisable(GL_MULTISAMPLE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -248,8 +248,7 @@ void RenderTarget::finish(float multiplier16bit) {
     if (!downloadPass_) {
         downloadPass_ = std::make_unique<DownloadPass>();
     }
-    downloadPass_->draw(texture, multiplier16bit);
-    glDeleteTextures(1, &texture);
+    downloadPass_->draw(texture.get(), multiplier16bit);
 }
 
 void RenderTarget::release() {
@@ -265,7 +264,7 @@ void RenderTarget::release() {
 
 void RenderTarget::abandon() {
     framebuffers_.clear();
-    outputRenderbuffer_ = 0;
+    outputRenderbuffer_.abandon();
     layers_.clear();
     width_ = height_ = 0;
     if (downloadPass_) {
@@ -274,14 +273,15 @@ void RenderTarget::abandon() {
     }
 }
 
-GLuint RenderTarget::createTexture(const Vec2d& size, int channels) {
+Texture RenderTarget::createTexture(const Vec2d& size, int channels) {
     // Every texel is drawn before it is read, so the zeros are only for the written passes.
     const double bytes = options_.passesAsWritten ? size.x * size.y * 4.0 : 0.0;
     // Two channels hold coordinates, read texel by texel: sampled nearest.
     const bool coordinates = channels == 2;
-    return newTexture(static_cast<GLint>(coordinates ? GL_RG32F : GL_RGBA32F),
-                      static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y),
-                      static_cast<std::size_t>(bytes), coordinates ? GL_NEAREST : GL_LINEAR);
+    return Texture(newTexture(static_cast<GLint>(coordinates ? GL_RG32F : GL_RGBA32F),
+                              static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y),
+                              static_cast<std::size_t>(bytes),
+                              coordinates ? GL_NEAREST : GL_LINEAR));
 }
 
 void RenderTarget::beginRenderToTexture(GLuint texture, const Vec2d& size, std::int32_t level) {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "DownloadPass.h"
+#include "GlObject.h"
 #include "PerContext.h"
 #include "Vec2.h"
 
@@ -55,13 +56,13 @@ public:
 
     // A float texture of four channels, or of two (red and green, sampled nearest) where only
     // they are used.
-    gl::GLuint createTexture(const Vec2d& size, int channels = 4);
+    Texture createTexture(const Vec2d& size, int channels = 4);
     void beginRenderToTexture(gl::GLuint texture, const Vec2d& size, std::int32_t level);
     void endRenderToTexture();
 
     void pushLayer(bool multisampled = true);
-    // The top layer, resolved, as an 8-bit texture now owned by the caller, or 0 when empty.
-    gl::GLuint popLayerToTexture();
+    // The top layer, resolved, as an 8-bit texture now owned by the caller; none when empty.
+    Texture popLayerToTexture();
     void deleteBuffers();
     // Drops every layer left by a frame that failed before its finish.
     void discardLayers();
@@ -73,7 +74,7 @@ public:
     gl::GLuint mainFramebuffer();
     gl::GLuint resolveFramebuffer();
     gl::GLuint multisampleFramebuffer();
-    gl::GLuint outputRenderbuffer() const { return outputRenderbuffer_; }
+    gl::GLuint outputRenderbuffer() const { return outputRenderbuffer_.get(); }
     std::int32_t width() const { return width_; }
     std::int32_t height() const { return height_; }
     std::vector<gl::GLuint> layers() const;
@@ -102,7 +103,7 @@ private:
 
     RenderOptions options_;
     PerContext<Framebuffers> framebuffers_{&deleteFramebuffers};
-    gl::GLuint outputRenderbuffer_ = 0;
+    Renderbuffer outputRenderbuffer_;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
     std::vector<Layer> layers_;

@@ -26,15 +26,13 @@ class FrameScope {
 public:
     explicit FrameScope(RenderTarget& target) : target_(target) {}
     ~FrameScope() {
-        if (texture != 0) {
-            glDeleteTextures(1, &texture);
-        }
+        texture.reset();
         target_.endFrame();
     }
     FrameScope(const FrameScope&) = delete;
     FrameScope& operator=(const FrameScope&) = delete;
 
-    GLuint texture = 0;
+    Texture texture;
 
 private:
     RenderTarget& target_;
@@ -101,11 +99,10 @@ PF_Err drawFrame(EffectGpu& gpu, PF_InData* in_data, PF_OutData* out_data, PF_Ef
     renderer.setSettings(gpu.frameSettings);
     target.resize(width, height);
     target.begin(renderer.layerNeedsSamples());
-    frame.texture =
-        uploadTexture(kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType, &multiplier16bit);
-    renderer.render(frame.texture, Vec2d{double(width), double(height)});
-    glDeleteTextures(1, &frame.texture);
-    frame.texture = 0;
+    frame.texture.reset(
+        uploadTexture(kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType, &multiplier16bit));
+    renderer.render(frame.texture.get(), Vec2d{double(width), double(height)});
+    frame.texture.reset();
     target.finish(multiplier16bit);
     // The converted frame's framebuffer is bound; an allocation that failed left it, or a
     // layer before it, incomplete.

@@ -43,14 +43,6 @@ std::string floodText(bool nearest) {
     return glslWithSwitches({{"NEAREST_SAMPLING", nearest}}, {glsl::kJumpFloodFragment});
 }
 
-void deleteProgram(OpenglShader& program) {
-    const GLuint name = program.programName();
-    if (name != 0) {
-        glDeleteProgram(name);
-    }
-    program.abandon();
-}
-
 } // namespace
 
 DistanceFieldGenerator::DistanceFieldGenerator(RenderTarget& target)
@@ -84,7 +76,7 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
     const Vec2i size{mapExtent(frameSize.x, mapScaleFactor),
                      mapExtent(frameSize.y, mapScaleFactor)};
     const bool asWritten = target.passesAsWritten();
-    if (size.x != mapSizeInTexels.x || size.y != mapSizeInTexels.y || pingPong[0] == 0 ||
+    if (size.x != mapSizeInTexels.x || size.y != mapSizeInTexels.y || !pingPong[0] ||
         asWritten != texturesAsWritten) {
         deleteTextures();
         const Vec2d extent{double(size.x), double(size.y)};
@@ -107,7 +99,7 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
     // Step widths 2^n, 2^(n-1), ..., 1.
     OpenglShader& flood = asWritten ? writtenJumpFloodProgram : jumpFloodProgram;
     for (std::int32_t level = 0; level <= floodLevels; ++level) {
-        const GLuint seeds = seedTextures[1 - current];
+        const GLuint seeds = seedTextures[1 - current].get();
         beginPass(flood, seedTextures);
         flood.setUniform1i("width", 1 << (floodLevels - level));
         flood.setUniform2f("viewSize", mapSize);
@@ -115,7 +107,7 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
         finishPass(flood);
     }
 
-    const GLuint seeds = seedTextures[1 - current];
+    const GLuint seeds = seedTextures[1 - current].get();
     current = 0;
     beginPass(distanceProgram, pingPong);
     distanceProgram.setUniform2f("mapSize", mapSize);
@@ -129,15 +121,15 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
     if (smoothRadius >= kMinSmoothRadius) {
         // The radius acts on map texels as given.
         smoother.setBlurRadius(smoothRadius);
-        smoother.blur(target, quad, mapSize, resultTexture(), pingPong[current], 1.0f);
+        smoother.blur(target, quad, mapSize, resultTexture(), pingPong[current].get(), 1.0f);
         current = 1 - current;
     }
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
-void DistanceFieldGenerator::beginPass(OpenglShader& program, const gl::GLuint (&textures)[2]) {
-    target.beginRenderToTexture(textures[current],
+void DistanceFieldGenerator::beginPass(OpenglShader& program, const Texture (&textures)[2]) {
+    target.beginRenderToTexture(textures[current].get(),
                                 Vec2d{double(mapSizeInTexels.x), double(mapSizeInTexels.y)}, 0);
     quad.bind();
     program.use();
@@ -150,23 +142,19 @@ void DistanceFieldGenerator::finishPass(OpenglShader& program) {
 }
 
 void DistanceFieldGenerator::deleteTextures() {
-    for (GLuint* pair : {pingPong, seedTextures}) {
-        for (int i = 0; i < 2; ++i) {
-            if (pair[i] != 0) {
-                glDeleteTextures(1, &pair[i]);
-                pair[i] = 0;
-            }
-        }
+    for (Texture* pair : {pingPong, seedTextures}) {
+        pair[0].reset();
+        pair[1].reset();
     }
 }
 
 void DistanceFieldGenerator::release() {
     deleteTextures();
     quad.release();
-    deleteProgram(seedProgram);
-    deleteProgram(jumpFloodProgram);
-    deleteProgram(writtenJumpFloodProgram);
-    deleteProgram(distanceProgram);
+    seedProgram.release();
+    jumpFloodProgram.release();
+    writtenJumpFloodProgram.release();
+    distanceProgram.release();
     smoother.release();
     mapSizeInTexels = Vec2i{};
     current = 0;
@@ -174,8 +162,10 @@ void DistanceFieldGenerator::release() {
 }
 
 void DistanceFieldGenerator::abandon() {
-    pingPong[0] = pingPong[1] = 0;
-    seedTextures[0] = seedTextures[1] = 0;
+    for (Texture* pair : {pingPong, seedTextures}) {
+        pair[0].abandon();
+        pair[1].abandon();
+    }
     quad.abandon();
     seedProgram.abandon();
     jumpFloodProgram.abandon();

@@ -204,12 +204,12 @@ void GaussianSmoother::blur(RenderTarget& target, FullScreenQuad& quad, const Ve
 
     // Vertical pass into a texture kept for the next frame of this size (storage this large
     // costs more to get than to keep), always the raw weighted sum.
-    if (temporary == 0 || temporarySize.x != size.x || temporarySize.y != size.y) {
+    if (!temporary || temporarySize.x != size.x || temporarySize.y != size.y) {
         deleteTemporary();
         temporary = target.createTexture(size);
         temporarySize = size;
     }
-    target.beginRenderToTexture(temporary, size, 0);
+    target.beginRenderToTexture(temporary.get(), size, 0);
     quad.bind();
     program->use();
     program->setUniform2f("viewSize", viewSize);
@@ -225,17 +225,14 @@ void GaussianSmoother::blur(RenderTarget& target, FullScreenQuad& quad, const Ve
     program->use();
     program->setUniform2f("viewSize", viewSize);
     program->setUniform2f("texelOffset", 1.0f, 0.0f);
-    program->setTexture("videoTexture", GL_TEXTURE_2D, temporary, 0);
+    program->setTexture("videoTexture", GL_TEXTURE_2D, temporary.get(), 0);
     program->setUniform1f("multiplier16bit", multiplier16bit);
     quad.draw(*program, 2);
     target.endRenderToTexture();
 }
 
 void GaussianSmoother::deleteTemporary() {
-    if (temporary != 0) {
-        glDeleteTextures(1, &temporary);
-        temporary = 0;
-    }
+    temporary.reset();
     temporarySize = Vec2d{};
 }
 
@@ -250,7 +247,7 @@ void GaussianSmoother::abandon() {
         program->abandon();
     }
     program.reset();
-    temporary = 0;
+    temporary.abandon();
     temporarySize = Vec2d{};
     dirty = true;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "gl/FullScreenQuad.h"
+#include "gl/GlObject.h"
 #include "gl/OpenglShader.h"
 #include "gl/Vec2.h"
 
@@ -61,7 +62,7 @@ private:
     bool dirty = true;
     Vec2d viewSize;
     // The vertical pass's result, kept while frames keep their size.
-    gl::GLuint temporary = 0;
+    Texture temporary;
     Vec2d temporarySize;
 };
 

@@ -66,13 +66,13 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
     const bool asWritten = straightforward();
     if (!asWritten) {
         ensureStrokeTable();
-        target.beginRenderToTexture(strokeTable, Vec2d{double(kMaxStrokes), 2.0}, 0);
+        target.beginRenderToTexture(strokeTable.get(), Vec2d{double(kMaxStrokes), 2.0}, 0);
         quad.bind();
         strokeTableProgram.use();
         setStrokeSettings(strokeTableProgram);
         quad.draw(strokeTableProgram);
         // Row 0 then row 1: the block's two arrays. A copy of the floats on the GPU.
-        glBindBuffer(GL_PIXEL_PACK_BUFFER, strokeTableBuffer);
+        glBindBuffer(GL_PIXEL_PACK_BUFFER, strokeTableBuffer.get());
         glReadPixels(0, 0, kMaxStrokes, 2, GL_RGBA, GL_FLOAT, nullptr);
         glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
         target.endRenderToTexture();
@@ -86,7 +86,7 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
     program.setUniform1f("edgeSize", static_cast<float>(s.edgeSize));
     program.setUniform1f("glowSize", static_cast<float>(s.glowSize));
     program.setUniform1f("composite", static_cast<float>(s.composite));
-    program.setUniformBlock("StrokeTable", strokeTableBuffer, 0);
+    program.setUniformBlock("StrokeTable", strokeTableBuffer.get(), 0);
     program.setUniform2f("viewSize", frameSize);
     program.setTexture("t0", GL_TEXTURE_2D, distanceField.resultTexture(), 0);
     program.setTexture("t1", GL_TEXTURE_2D, inputTexture, 1);
@@ -131,18 +131,22 @@ void NeonRenderer::setStrokeSettings(OpenglShader& program) const {
 }
 
 void NeonRenderer::ensureStrokeTable() {
-    if (strokeTable != 0) {
+    if (strokeTable) {
         return;
     }
-    glGenTextures(1, &strokeTable);
-    glBindTexture(GL_TEXTURE_2D, strokeTable);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    strokeTable.reset(texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), kMaxStrokes, 2, 0, GL_RGBA,
                  GL_FLOAT, nullptr);
     glBindTexture(GL_TEXTURE_2D, 0);
-    glGenBuffers(1, &strokeTableBuffer);
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, strokeTableBuffer);
+    GLuint buffer = 0;
+    glGenBuffers(1, &buffer);
+    strokeTableBuffer.reset(buffer);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
     glBufferData(GL_PIXEL_PACK_BUFFER, kStrokeTableBytes, nullptr, GL_STREAM_COPY);
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
 }
@@ -151,17 +155,10 @@ void NeonRenderer::release() {
     quad.release();
     distanceField.release();
     for (OpenglShader* shader : programs()) {
-        if (const GLuint program = shader->programName()) {
-            glDeleteProgram(program);
-        }
-        shader->abandon();
+        shader->release();
     }
-    if (strokeTable != 0) {
-        glDeleteTextures(1, &strokeTable);
-        glDeleteBuffers(1, &strokeTableBuffer);
-        strokeTable = 0;
-        strokeTableBuffer = 0;
-    }
+    strokeTable.reset();
+    strokeTableBuffer.reset();
     holdsGlObjects = false;
 }
 
@@ -171,8 +168,8 @@ void NeonRenderer::abandon() {
     for (OpenglShader* shader : programs()) {
         shader->abandon();
     }
-    strokeTable = 0;
-    strokeTableBuffer = 0;
+    strokeTable.abandon();
+    strokeTableBuffer.abandon();
     holdsGlObjects = false;
 }
 

@@ -9,6 +9,7 @@
 #include "Reach.h"
 
 #include "gl/FullScreenQuad.h"
+#include "gl/GlObject.h"
 #include "gl/OpenglShader.h"
 #include "gl/Vec2.h"
 
@@ -67,8 +68,8 @@ private:
     OpenglShader overOriginProgram; // "Neon And Origin"
     OpenglShader asWrittenProgram;  // either composite, as the pass is written
     OpenglShader strokeTableProgram;
-    gl::GLuint strokeTable = 0;
-    gl::GLuint strokeTableBuffer = 0;
+    Texture strokeTable;
+    Buffer strokeTableBuffer;
     // kMaxStrokes colours, then as many positions and glow strengths, as std140 vec4 arrays.
     static constexpr gl::GLsizeiptr kStrokeTableBytes = kMaxStrokes * 2 * 4 * sizeof(float);
     DistanceFieldGenerator distanceField;

@@ -114,7 +114,7 @@ protected:
     }
 
     GLuint upload(const Image& image) {
-        const GLuint texture = target.createTexture(size(image));
+        const GLuint texture = target.createTexture(size(image)).abandon();
         glBindTexture(GL_TEXTURE_2D, texture);
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, image.width, image.height, GL_RGBA, GL_FLOAT,
                         image.rgba.data());
@@ -144,7 +144,7 @@ protected:
     // Blurs `source` into a fresh texture and reads the result back.
     Image blur(const Image& source, float multiplier16bit = 1.0f) {
         const GLuint input = upload(source);
-        const GLuint output = target.createTexture(size(source));
+        const GLuint output = target.createTexture(size(source)).abandon();
         textures.push_back(output);
         smoother.blur(target, quad, size(source), input, output, multiplier16bit);
         return download(output, source.width, source.height);

@@ -78,10 +78,7 @@ protected:
     }
     void TearDown() override {
         quad.release();
-        if (program.programName() != 0) {
-            glDeleteProgram(program.programName());
-        }
-        program.abandon();
+        program.release();
         GlTest::TearDown();
     }
 
