@@ -115,25 +115,14 @@ void RenderTarget::deleteBuffers() {
     discardLayers();
 }
 
-void RenderTarget::deleteLayer(const Layer& layer) {
-    if (layer.texture) {
-        glDeleteTextures(1, &layer.name);
-    } else {
-        glDeleteRenderbuffers(1, &layer.name);
-    }
-}
-
 void RenderTarget::discardLayers() {
-    for (const Layer& layer : layers_) {
-        deleteLayer(layer);
-    }
     layers_.clear();
 }
 
 std::vector<GLuint> RenderTarget::layers() const {
     std::vector<GLuint> names;
     for (const Layer& layer : layers_) {
-        names.push_back(layer.name);
+        names.push_back(layer.name());
     }
     return names;
 }
@@ -162,17 +151,20 @@ void RenderTarget::begin(bool multisampled) {
 }
 
 void RenderTarget::pushLayer(bool multisampled) {
-    Layer layer{0, !multisampled};
+    Layer layer;
+    GLuint name = 0;
     if (multisampled) {
-        glGenRenderbuffers(1, &layer.name);
-        glBindRenderbuffer(GL_RENDERBUFFER, layer.name);
+        glGenRenderbuffers(1, &name);
+        layer.renderbuffer.reset(name);
+        glBindRenderbuffer(GL_RENDERBUFFER, name);
         allocateStorage(layerSamples());
     } else {
         // Drawn straight into the texture that is handed on: no resolve. Bound before its
         // storage, so that a skipped allocation still leaves a texture object, which leaves
         // the framebuffer incomplete as a failed allocation does.
-        glGenTextures(1, &layer.name);
-        glBindTexture(GL_TEXTURE_2D, layer.name);
+        glGenTextures(1, &name);
+        layer.texture.reset(name);
+        glBindTexture(GL_TEXTURE_2D, name);
         setClampedSampling();
         if (!allocationFails()) {
             glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA), width_, height_, 0, GL_RGBA,
@@ -180,7 +172,7 @@ void RenderTarget::pushLayer(bool multisampled) {
         }
         glBindTexture(GL_TEXTURE_2D, 0);
     }
-    layers_.push_back(layer);
+    layers_.push_back(std::move(layer));
     attachTopLayer();
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         std::printf("framebuffer incomplete:%d", static_cast<int>(framebuffers().multisample));
@@ -194,10 +186,13 @@ void RenderTarget::attachTopLayer() {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().multisample);
     if (top.texture) {
         glBindRenderbuffer(GL_RENDERBUFFER, 0);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, top.name, 0);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                               top.texture.get(), 0);
     } else {
-        glBindRenderbuffer(GL_RENDERBUFFER, top.name);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, top.name);
+        const GLuint renderbuffer = top.renderbuffer.get();
+        glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                  renderbuffer);
     }
 }
 
@@ -205,12 +200,12 @@ Texture RenderTarget::popLayerToTexture() {
     if (layers_.empty()) {
         return Texture();
     }
-    const Layer top = layers_.back();
+    Layer top = std::move(layers_.back());
     layers_.pop_back();
     const Framebuffers& f = framebuffers();
     Texture texture;
     if (top.texture) {
-        texture.reset(top.name);
+        texture = std::move(top.texture);
         // Handed on as it is; the caller deletes it, which would not detach it from an
         // unbound framebuffer.
         glBindFramebuffer(GL_FRAMEBUFFER, f.multisample);
@@ -225,7 +220,7 @@ Texture RenderTarget::popLayerToTexture() {
         glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT,
                           GL_NEAREST);
         glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
-        deleteLayer(top);
+        top.renderbuffer.reset();
     }
     if (!layers_.empty()) {
         attachTopLayer();
@@ -265,6 +260,10 @@ void RenderTarget::release() {
 void RenderTarget::abandon() {
     framebuffers_.clear();
     outputRenderbuffer_.abandon();
+    for (Layer& layer : layers_) {
+        layer.texture.abandon();
+        layer.renderbuffer.abandon();
+    }
     layers_.clear();
     width_ = height_ = 0;
     if (downloadPass_) {

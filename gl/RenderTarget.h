@@ -88,15 +88,16 @@ private:
         gl::GLuint resolve = 0;
         gl::GLuint multisample = 0;
     };
+    // A single-sample texture or a multisampled renderbuffer.
     struct Layer {
-        gl::GLuint name = 0;
-        bool texture = false; // a single-sample texture, else a multisampled renderbuffer
+        Texture texture;
+        Renderbuffer renderbuffer;
+        gl::GLuint name() const { return texture ? texture.get() : renderbuffer.get(); }
     };
     Framebuffers& framebuffers();
     // With their context current; what they hold is not touched.
     static void deleteFramebuffers(Framebuffers& f);
     bool allocationFails() const;
-    static void deleteLayer(const Layer& layer);
     void attachTopLayer();
     // Storage for the renderbuffer bound to GL_RENDERBUFFER; `samples` 0 for single-sample.
     void allocateStorage(gl::GLsizei samples);

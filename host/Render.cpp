@@ -99,8 +99,8 @@ PF_Err drawFrame(EffectGpu& gpu, PF_InData* in_data, PF_OutData* out_data, PF_Ef
     renderer.setSettings(gpu.frameSettings);
     target.resize(width, height);
     target.begin(renderer.layerNeedsSamples());
-    frame.texture.reset(
-        uploadTexture(kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType, &multiplier16bit));
+    frame.texture =
+        uploadTexture(kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType, &multiplier16bit);
     renderer.render(frame.texture.get(), Vec2d{double(width), double(height)});
     frame.texture.reset();
     target.finish(multiplier16bit);

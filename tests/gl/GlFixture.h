@@ -113,10 +113,10 @@ inline Transfer drawFrame(aehost::World& input, PF_InData* inData, Pass& pass) {
     target.resize(input.width(), input.height());
     target.begin();
     Transfer t;
-    GLuint texture = uploadTexture(kFormatArgb8, input.world(), inData, &t.bytesPerPixel,
-                                   &t.pixelType, &t.multiplier);
-    pass.drawTexture(texture);
-    glDeleteTextures(1, &texture);
+    Texture texture = uploadTexture(kFormatArgb8, input.world(), inData, &t.bytesPerPixel,
+                                    &t.pixelType, &t.multiplier);
+    pass.drawTexture(texture.get());
+    texture.reset();
     target.finish(t.multiplier);
     return t;
 }

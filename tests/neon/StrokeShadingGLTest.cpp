@@ -504,10 +504,10 @@ protected:
         target.resize(input.width(), input.height());
         target.begin();
         Transfer t;
-        GLuint texture = uploadTexture(kFormatArgb8, input.world(), &host.inData(),
-                                       &t.bytesPerPixel, &t.pixelType, &t.multiplier);
-        renderer.render(texture, Vec2d{double(input.width()), double(input.height())});
-        glDeleteTextures(1, &texture);
+        Texture texture = uploadTexture(kFormatArgb8, input.world(), &host.inData(),
+                                        &t.bytesPerPixel, &t.pixelType, &t.multiplier);
+        renderer.render(texture.get(), Vec2d{double(input.width()), double(input.height())});
+        texture.reset();
         target.finish(t.multiplier);
         downloadTexture(input.width(), input.height(), input.world(), output.world(),
                         &host.inData(), kFormatArgb8, t.bytesPerPixel, t.pixelType);
