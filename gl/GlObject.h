@@ -1,8 +1,8 @@
 // Owned GL object names. An owner deletes its object when it goes, or on `reset`, with the
 // object's context (or one of its share group) current; `abandon` forgets the name without a
 // GL call, for when no context is left (the object goes with it). Move-only: one owner.
-// Framebuffers and vertex arrays belong to the one context they were made in, so they are
-// kept per context (PerContext) and deleted in it.
+// Framebuffers and vertex arrays belong to the one context they were made in: they are kept
+// in per-context tables (PerContext), which delete them in that context or forget them with it.
 #pragma once
 
 #include <glbinding/gl33core/gl.h>
@@ -54,12 +54,6 @@ inline void deleteBuffer(gl::GLuint name) {
 inline void deleteRenderbuffer(gl::GLuint name) {
     gl::glDeleteRenderbuffers(1, &name);
 }
-inline void deleteFramebuffer(gl::GLuint name) {
-    gl::glDeleteFramebuffers(1, &name);
-}
-inline void deleteVertexArray(gl::GLuint name) {
-    gl::glDeleteVertexArrays(1, &name);
-}
 inline void deleteProgram(gl::GLuint name) {
     gl::glDeleteProgram(name);
 }
@@ -68,8 +62,6 @@ inline void deleteProgram(gl::GLuint name) {
 using Texture = GlObject<&detail::deleteTexture>;
 using Buffer = GlObject<&detail::deleteBuffer>;
 using Renderbuffer = GlObject<&detail::deleteRenderbuffer>;
-using Framebuffer = GlObject<&detail::deleteFramebuffer>;
-using VertexArray = GlObject<&detail::deleteVertexArray>;
 using Program = GlObject<&detail::deleteProgram>;
 
 } // namespace Neon
