@@ -45,7 +45,7 @@ void BM_FrameRoundTrip(benchmark::State& state) {
         program.bindAttribLocation("position", 0);
         program.bindAttribLocation("input_uv", 1);
         FullScreenQuad quad;
-        RenderTarget& target = RenderTarget::instance();
+        RenderTarget target;
 
         for (auto _ : state) {
             std::uint64_t bytesPerPixel = 0;
@@ -53,13 +53,13 @@ void BM_FrameRoundTrip(benchmark::State& state) {
             float multiplier = 0.0f;
             target.resize(width, height);
             target.begin(multisampled);
-            GLuint texture = uploadTexture(kFormatArgb8, input.world(), &host.inData(),
-                                           &bytesPerPixel, &pixelType, &multiplier);
+            Texture texture = uploadTexture(kFormatArgb8, input.world(), &host.inData(),
+                                            &bytesPerPixel, &pixelType, &multiplier);
             quad.bind();
             program.use();
-            program.setTexture("videoTexture", GL_TEXTURE_2D, texture, 0);
+            program.setTexture("videoTexture", GL_TEXTURE_2D, texture.get(), 0);
             quad.draw(program);
-            glDeleteTextures(1, &texture);
+            texture.reset();
             target.finish(multiplier);
             downloadTexture(width, height, input.world(), output.world(), &host.inData(),
                             kFormatArgb8, bytesPerPixel, pixelType);

@@ -2,7 +2,7 @@
 // EGL device, then the default display.
 
 #include "platform/win32/EglDisplay.h"
-#include "platform/win32/StandInControl.h"
+#include "platform/win32/StandInHooks.h"
 
 #include <cstdio>
 #include <cstring>

@@ -6,6 +6,7 @@
 #include "gl/ContextRegistry.h"
 #include "gl/RenderTarget.h"
 #include "host/EntryPoint.h"
+#include "host/GpuLifetime.h"
 #include "host/NeonParams.h"
 #include "platform/win32/StandInControl.h"
 
@@ -62,7 +63,7 @@ TEST_F(ThreadEndGLTest, EachEndedRenderThreadLeavesNoContextBehind) {
             EXPECT_EQ(host.render(input.world(), output.world()), PF_Err_NONE);
             EXPECT_EQ(ContextRegistry::threadContextCount(), 2u);
             ContextRegistry::contextForCurrentThread()->makeCurrent();
-            RenderTarget& target = RenderTarget::instance();
+            RenderTarget& target = Kelvane::Neon::effectGpu()->target;
             framebuffers = {target.mainFramebuffer(), target.resolveFramebuffer(),
                             target.multisampleFramebuffer()};
             wglMakeCurrent(nullptr, nullptr);
