@@ -23,22 +23,22 @@ PF_Err About(PF_InData* in_data, PF_OutData* out_data) {
     return PF_Err_NONE;
 }
 
-PF_Err GlobalSetup(PF_OutData* out_data) {
+PF_Err GlobalSetup(PF_OutData* out_data, const RenderOptions& options) {
     // The flags come first, so the host has them even when the GPU start-up fails.
     out_data->my_version = kPackedVersion;
     out_data->out_flags = kGlobalOutFlags;
     out_data->out_flags2 = kGlobalOutFlags2;
-    gpuStartup();
+    gpuStartup(options);
     return PF_Err_NONE;
 }
 
-PF_Err Dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
-                PF_LayerDef* output, void* extra) {
+PF_Err Dispatch(const RenderOptions& options, PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
+                PF_ParamDef* params[], PF_LayerDef* output, void* extra) {
     switch (cmd) {
     case PF_Cmd_ABOUT:
         return About(in_data, out_data);
     case PF_Cmd_GLOBAL_SETUP:
-        return GlobalSetup(out_data);
+        return GlobalSetup(out_data, options);
     case PF_Cmd_GLOBAL_SETDOWN:
         gpuSetdown();
         return PF_Err_NONE;
@@ -58,12 +58,19 @@ PF_Err Dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
 }
 
 } // namespace
+
+PF_Err EntryPointWith(const RenderOptions& options, PF_Cmd cmd, PF_InData* in_data,
+                      PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output,
+                      void* extra) {
+    return runGuarded(
+        out_data, [&] { return Dispatch(options, cmd, in_data, out_data, params, output, extra); });
+}
+
 } // namespace Neon
 } // namespace Kelvane
 
 PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
                       PF_LayerDef* output, void* extra) {
-    using namespace Kelvane::Neon;
-    return runGuarded(out_data,
-                      [&] { return Dispatch(cmd, in_data, out_data, params, output, extra); });
+    static const Kelvane::Neon::RenderOptions product;
+    return Kelvane::Neon::EntryPointWith(product, cmd, in_data, out_data, params, output, extra);
 }

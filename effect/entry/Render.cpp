@@ -2,6 +2,7 @@
 
 #include "effect/controls/ControlReading.h"
 #include "effect/controls/EffectInfo.h"
+#include "effect/entry/GpuLifetime.h"
 #include "effect/gl/ContextRegistry.h"
 #include "effect/gl/FrameTransfer.h"
 #include "effect/gl/RenderTarget.h"
@@ -18,11 +19,6 @@ namespace Kelvane {
 namespace Neon {
 namespace {
 
-NeonRenderer* theRenderer = new NeonRenderer();
-// What the controls read as at the last frame: a control that cannot be read keeps its value.
-// Each new renderer starts from the controls' defaults.
-NeonSettings frameSettings = defaultSettings();
-
 // The input texture lives for one frame; a failure on the way must not leak it, leave the
 // frame's layer on the render target, or leave storage attached to this context's
 // framebuffers.
@@ -30,15 +26,13 @@ class FrameScope {
 public:
     explicit FrameScope(RenderTarget& target) : target_(target) {}
     ~FrameScope() {
-        if (texture != 0) {
-            glDeleteTextures(1, &texture);
-        }
+        texture.reset();
         target_.endFrame();
     }
     FrameScope(const FrameScope&) = delete;
     FrameScope& operator=(const FrameScope&) = delete;
 
-    GLuint texture = 0;
+    Texture texture;
 
 private:
     RenderTarget& target_;
@@ -90,7 +84,7 @@ PF_Err reportTooLarge(PF_OutData* out_data, A_long width, A_long height) {
 
 // One frame on the current context, from the input layer to the output world. The output is
 // written only when the GPU held the whole frame.
-PF_Err drawFrame(PF_InData* in_data, PF_OutData* out_data, PF_EffectWorld& input,
+PF_Err drawFrame(EffectGpu& gpu, PF_InData* in_data, PF_OutData* out_data, PF_EffectWorld& input,
                  PF_LayerDef* output) {
     const A_long width = input.width;
     const A_long height = input.height;
@@ -98,17 +92,17 @@ PF_Err drawFrame(PF_InData* in_data, PF_OutData* out_data, PF_EffectWorld& input
     std::uint64_t bytesPerPixel = 4;
     GLenum pixelType = GL_UNSIGNED_BYTE;
 
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = gpu.target;
+    NeonRenderer& renderer = gpu.renderer;
     FrameScope frame(target);
-    readSettings(in_data, frameSettings);
-    theRenderer->setSettings(frameSettings);
+    readSettings(in_data, gpu.frameSettings);
+    renderer.setSettings(gpu.frameSettings);
     target.resize(width, height);
-    target.begin(theRenderer->layerNeedsSamples());
+    target.begin(renderer.layerNeedsSamples());
     frame.texture =
         uploadTexture(kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType, &multiplier16bit);
-    theRenderer->render(frame.texture, Vec2d{double(width), double(height)});
-    glDeleteTextures(1, &frame.texture);
-    frame.texture = 0;
+    renderer.render(frame.texture.get(), Vec2d{double(width), double(height)});
+    frame.texture.reset();
     target.finish(multiplier16bit);
     // The converted frame's framebuffer is bound; an allocation that failed left it, or a
     // layer before it, incomplete.
@@ -127,30 +121,6 @@ PF_Err drawFrame(PF_InData* in_data, PF_OutData* out_data, PF_EffectWorld& input
 }
 
 } // namespace
-
-NeonRenderer* renderer() {
-    return theRenderer;
-}
-
-void ensureRenderer() {
-    if (theRenderer == nullptr) {
-        theRenderer = new NeonRenderer();
-        frameSettings = defaultSettings();
-    }
-}
-
-void deleteRenderer(bool hasContext) {
-    if (theRenderer == nullptr) {
-        return;
-    }
-    if (hasContext) {
-        theRenderer->release();
-    } else {
-        theRenderer->abandon();
-    }
-    delete theRenderer;
-    theRenderer = nullptr;
-}
 
 PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
               PF_LayerDef* output) {
@@ -192,8 +162,7 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
         guard.restore();
         return PF_Err_OUT_OF_MEMORY;
     }
-    ensureRenderer();
-    const PF_Err err = drawFrame(in_data, out_data, input, output);
+    const PF_Err err = drawFrame(ensureEffectGpu(), in_data, out_data, input, output);
     guard.restore();
     return err;
 }

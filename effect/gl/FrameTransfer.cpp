@@ -68,16 +68,17 @@ private:
 
 } // namespace
 
-GLuint uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData* in_data,
-                     std::uint64_t* bytesPerPixel, GLenum* pixelType, float* multiplier16bit) {
+Texture uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData* in_data,
+                      std::uint64_t* bytesPerPixel, GLenum* pixelType, float* multiplier16bit) {
     if (formatCode != kFormatArgb8 || !rowsApart(input)) {
         throw kUnknownFormat;
     }
     PF_Pixel8* pixels = firstPixel(in_data, input);
 
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    Texture texture(name);
+    glBindTexture(GL_TEXTURE_2D, name);
     setClampedSampling();
     glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), input->width, input->height, 0,
                  GL_RGBA, GL_FLOAT, nullptr);

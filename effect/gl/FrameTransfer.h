@@ -6,6 +6,7 @@
 #pragma once
 
 #include "AE_Effect.h"
+#include "effect/gl/GlObject.h"
 
 #include <glbinding/gl33core/gl.h>
 
@@ -17,9 +18,9 @@ namespace Neon {
 // The host's 8-bit pixel; its bytes in memory read "argb".
 constexpr std::uint32_t kFormatArgb8 = 0x62677261;
 
-gl::GLuint uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData* in_data,
-                         std::uint64_t* bytesPerPixel, gl::GLenum* pixelType,
-                         float* multiplier16bit);
+// The input world as a float texture now owned by the caller.
+Texture uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData* in_data,
+                      std::uint64_t* bytesPerPixel, gl::GLenum* pixelType, float* multiplier16bit);
 
 // Reads `width` by `height` from the bound framebuffer and copies the part that the output
 // world covers into it, row by row; the output's row padding is left alone.

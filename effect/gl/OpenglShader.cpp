@@ -1,6 +1,8 @@
 #include "effect/gl/OpenglShader.h"
 
+#include <cctype>
 #include <cstdio>
+#include <stdexcept>
 
 using namespace gl;
 
@@ -45,6 +47,53 @@ bool compile(GLuint shader, const std::string& source, const char* label) {
     return false;
 }
 
+bool isWordChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+// The identifier at `at` (after any blanks); `at` moves past it.
+std::string nextWord(const std::string& text, std::size_t& at) {
+    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) {
+        ++at;
+    }
+    const std::size_t start = at;
+    while (at < text.size() && isWordChar(text[at])) {
+        ++at;
+    }
+    return text.substr(start, at - start);
+}
+
+// The names of `uniform TYPE NAME` declarations and of `uniform BLOCK {` blocks in `text`.
+// Comments are not told apart: the programs' comments do not start with the keyword.
+void readUniformDeclarations(const std::string& text, std::set<std::string>& uniforms,
+                             std::set<std::string>& blocks) {
+    static const std::string keyword = "uniform";
+    for (std::size_t at = text.find(keyword); at != std::string::npos;
+         at = text.find(keyword, at)) {
+        const bool wordStart = at == 0 || !isWordChar(text[at - 1]);
+        at += keyword.size();
+        if (!wordStart || (at < text.size() && isWordChar(text[at]))) {
+            continue;
+        }
+        std::string first = nextWord(text, at);
+        if (first == "lowp" || first == "mediump" || first == "highp") {
+            first = nextWord(text, at);
+        }
+        std::size_t after = at;
+        while (after < text.size() && std::isspace(static_cast<unsigned char>(text[after]))) {
+            ++after;
+        }
+        if (after < text.size() && text[after] == '{') {
+            blocks.insert(first);
+            continue;
+        }
+        const std::string name = nextWord(text, at);
+        if (!first.empty() && !name.empty()) {
+            uniforms.insert(name);
+        }
+    }
+}
+
 } // namespace
 
 std::string glslWithSwitches(std::initializer_list<std::pair<const char*, int>> switches,
@@ -60,13 +109,24 @@ std::string glslWithSwitches(std::initializer_list<std::pair<const char*, int>> 
 }
 
 OpenglShader::OpenglShader(const std::string& vertexSource, const std::string& fragmentSource)
-    : vertexSource(vertexSource), fragmentSource(fragmentSource) {}
-
-OpenglShader::~OpenglShader() {
-    if (program != 0) {
-        glDeleteProgram(program);
-    }
+    : vertexSource(vertexSource), fragmentSource(fragmentSource) {
+    readUniformDeclarations(vertexSource, declaredUniforms, declaredBlocks);
+    readUniformDeclarations(fragmentSource, declaredUniforms, declaredBlocks);
 }
+
+void OpenglShader::release() {
+    program.reset();
+    uniformLocations.clear();
+    blockIndices.clear();
+}
+
+void OpenglShader::abandon() {
+    program.abandon();
+    uniformLocations.clear();
+    blockIndices.clear();
+}
+
+OpenglShader::~OpenglShader() = default;
 
 void OpenglShader::bindAttribLocation(const std::string& name, std::int32_t location) {
     attributeLocations.emplace(name, location);
@@ -105,26 +165,46 @@ void OpenglShader::build() {
         discard(candidate);
         return;
     }
-    program = candidate;
-    glDetachShader(program, vertex);
-    glDetachShader(program, fragment);
+    program.reset(candidate);
+    glDetachShader(candidate, vertex);
+    glDetachShader(candidate, fragment);
     glDeleteShader(vertex);
     glDeleteShader(fragment);
+    lookUpUniforms();
+}
+
+void OpenglShader::lookUpUniforms() {
+    uniformLocations.clear();
+    blockIndices.clear();
+    for (const std::string& name : declaredUniforms) {
+        uniformLocations[name] = glGetUniformLocation(program.get(), name.c_str());
+    }
+    for (const std::string& name : declaredBlocks) {
+        blockIndices[name] = glGetUniformBlockIndex(program.get(), name.c_str());
+    }
 }
 
 void OpenglShader::use() {
-    if (program == 0) {
+    if (!program) {
         build();
     }
-    glUseProgram(program);
+    glUseProgram(program.get());
+}
+
+void OpenglShader::checkUniform(const std::string& name) const {
+    if (declaredUniforms.count(name) == 0) {
+        throw std::invalid_argument("the program declares no uniform " + name);
+    }
 }
 
 GLint OpenglShader::uniformLocation(const std::string& name) const {
-    return glGetUniformLocation(program, name.c_str());
+    const auto found = uniformLocations.find(name);
+    return found == uniformLocations.end() ? -1 : found->second;
 }
 
 void OpenglShader::setUniform1f(const std::string& name, float value) {
-    if (program == 0) {
+    checkUniform(name);
+    if (!program) {
         return;
     }
     const GLint location = uniformLocation(name);
@@ -134,7 +214,8 @@ void OpenglShader::setUniform1f(const std::string& name, float value) {
 }
 
 void OpenglShader::setUniform1i(const std::string& name, std::int32_t value) {
-    if (program == 0) {
+    checkUniform(name);
+    if (!program) {
         return;
     }
     const GLint location = uniformLocation(name);
@@ -144,7 +225,8 @@ void OpenglShader::setUniform1i(const std::string& name, std::int32_t value) {
 }
 
 void OpenglShader::setUniform2f(const std::string& name, float x, float y) {
-    if (program == 0) {
+    checkUniform(name);
+    if (!program) {
         return;
     }
     const GLint location = uniformLocation(name);
@@ -158,7 +240,8 @@ void OpenglShader::setUniform2f(const std::string& name, const Vec2d& value) {
 }
 
 void OpenglShader::setUniform4fv(const std::string& name, const float* values, std::int32_t count) {
-    if (program == 0) {
+    checkUniform(name);
+    if (!program) {
         return;
     }
     const GLint location = uniformLocation(name);
@@ -169,7 +252,8 @@ void OpenglShader::setUniform4fv(const std::string& name, const float* values, s
 
 void OpenglShader::setTexture(const std::string& name, GLenum target, GLuint texture,
                               std::int32_t unit) {
-    if (program == 0) {
+    checkUniform(name);
+    if (!program) {
         return;
     }
     glActiveTexture(static_cast<GLenum>(static_cast<int>(GL_TEXTURE0) + unit));
@@ -181,19 +265,22 @@ void OpenglShader::setTexture(const std::string& name, GLenum target, GLuint tex
 }
 
 void OpenglShader::setUniformBlock(const std::string& name, GLuint buffer, GLuint binding) {
-    if (program == 0) {
+    if (declaredBlocks.count(name) == 0) {
+        throw std::invalid_argument("the program declares no uniform block " + name);
+    }
+    if (!program) {
         return;
     }
     glBindBufferBase(GL_UNIFORM_BUFFER, binding, buffer);
-    const GLuint index = glGetUniformBlockIndex(program, name.c_str());
+    const GLuint index = blockIndices[name];
     if (index != GL_INVALID_INDEX) {
-        glUniformBlockBinding(program, index, binding);
+        glUniformBlockBinding(program.get(), index, binding);
     }
 }
 
 void OpenglShader::enableVertexAttrib(GLuint index, GLint size, std::size_t offset,
                                       GLsizei stride) {
-    if (program == 0) {
+    if (!program) {
         return;
     }
     glEnableVertexAttribArray(index);
@@ -210,7 +297,7 @@ void OpenglShader::enableVertexAttrib3(GLuint index, std::size_t offset, GLsizei
 }
 
 void OpenglShader::disableVertexAttrib(GLuint index) {
-    if (program == 0) {
+    if (!program) {
         return;
     }
     glDisableVertexAttribArray(index);

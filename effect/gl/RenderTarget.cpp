@@ -1,11 +1,10 @@
 #include "effect/gl/RenderTarget.h"
 
-#include "effect/gl/Straightforward.h"
 #include "effect/gl/TextureParameters.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 using namespace gl;
@@ -15,8 +14,6 @@ namespace Neon {
 namespace {
 
 constexpr GLsizei kWantedSamples = 8;
-
-std::atomic<int> allocationsToFail{0};
 
 // A texture of the given size and internal format, cleared to zero bytes, or left unfilled
 // where the caller overwrites every texel at once.
@@ -35,10 +32,7 @@ GLuint newTexture(GLint internalFormat, GLsizei width, GLsizei height, std::size
 
 } // namespace
 
-RenderTarget& RenderTarget::instance() {
-    static RenderTarget* target = new RenderTarget();
-    return *target;
-}
+RenderTarget::RenderTarget(RenderOptions options) : options_(std::move(options)) {}
 
 GLsizei RenderTarget::layerSamples() {
     // An incomplete multisample framebuffer would draw nothing; ask for no more than allowed.
@@ -74,28 +68,22 @@ GLuint RenderTarget::multisampleFramebuffer() {
 }
 
 void RenderTarget::resize(std::int32_t width, std::int32_t height) {
-    if (width == width_ && height == height_ && outputRenderbuffer_ != 0) {
+    if (width == width_ && height == height_ && outputRenderbuffer_) {
         return;
     }
     deleteBuffers();
     width_ = width;
     height_ = height;
     framebuffers();
-    glGenRenderbuffers(1, &outputRenderbuffer_);
-    glBindRenderbuffer(GL_RENDERBUFFER, outputRenderbuffer_);
+    GLuint output = 0;
+    glGenRenderbuffers(1, &output);
+    outputRenderbuffer_.reset(output);
+    glBindRenderbuffer(GL_RENDERBUFFER, output);
     allocateStorage(0);
 }
 
-void RenderTarget::failNextAllocations(int count) {
-    allocationsToFail = count;
-}
-
-bool RenderTarget::allocationFails() {
-    if (allocationsToFail > 0) {
-        --allocationsToFail;
-        return true;
-    }
-    return false;
+bool RenderTarget::allocationFails() const {
+    return options_.skipAllocation && options_.skipAllocation();
 }
 
 void RenderTarget::allocateStorage(GLsizei samples) {
@@ -123,32 +111,18 @@ void RenderTarget::deleteBuffers() {
         deleteFramebuffers(*f);
         framebuffers_.eraseCurrent();
     }
-    if (outputRenderbuffer_ != 0) {
-        glDeleteRenderbuffers(1, &outputRenderbuffer_);
-        outputRenderbuffer_ = 0;
-    }
+    outputRenderbuffer_.reset();
     discardLayers();
 }
 
-void RenderTarget::deleteLayer(const Layer& layer) {
-    if (layer.texture) {
-        glDeleteTextures(1, &layer.name);
-    } else {
-        glDeleteRenderbuffers(1, &layer.name);
-    }
-}
-
 void RenderTarget::discardLayers() {
-    for (const Layer& layer : layers_) {
-        deleteLayer(layer);
-    }
     layers_.clear();
 }
 
 std::vector<GLuint> RenderTarget::layers() const {
     std::vector<GLuint> names;
     for (const Layer& layer : layers_) {
-        names.push_back(layer.name);
+        names.push_back(layer.name());
     }
     return names;
 }
@@ -177,17 +151,20 @@ void RenderTarget::begin(bool multisampled) {
 }
 
 void RenderTarget::pushLayer(bool multisampled) {
-    Layer layer{0, !multisampled};
+    Layer layer;
+    GLuint name = 0;
     if (multisampled) {
-        glGenRenderbuffers(1, &layer.name);
-        glBindRenderbuffer(GL_RENDERBUFFER, layer.name);
+        glGenRenderbuffers(1, &name);
+        layer.renderbuffer.reset(name);
+        glBindRenderbuffer(GL_RENDERBUFFER, name);
         allocateStorage(layerSamples());
     } else {
         // Drawn straight into the texture that is handed on: no resolve. Bound before its
         // storage, so that a skipped allocation still leaves a texture object, which leaves
         // the framebuffer incomplete as a failed allocation does.
-        glGenTextures(1, &layer.name);
-        glBindTexture(GL_TEXTURE_2D, layer.name);
+        glGenTextures(1, &name);
+        layer.texture.reset(name);
+        glBindTexture(GL_TEXTURE_2D, name);
         setClampedSampling();
         if (!allocationFails()) {
             glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA), width_, height_, 0, GL_RGBA,
@@ -195,7 +172,7 @@ void RenderTarget::pushLayer(bool multisampled) {
         }
         glBindTexture(GL_TEXTURE_2D, 0);
     }
-    layers_.push_back(layer);
+    layers_.push_back(std::move(layer));
     attachTopLayer();
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         std::printf("framebuffer incomplete:%d", static_cast<int>(framebuffers().multisample));
@@ -209,37 +186,41 @@ void RenderTarget::attachTopLayer() {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().multisample);
     if (top.texture) {
         glBindRenderbuffer(GL_RENDERBUFFER, 0);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, top.name, 0);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                               top.texture.get(), 0);
     } else {
-        glBindRenderbuffer(GL_RENDERBUFFER, top.name);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, top.name);
+        const GLuint renderbuffer = top.renderbuffer.get();
+        glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                  renderbuffer);
     }
 }
 
-GLuint RenderTarget::popLayerToTexture() {
+Texture RenderTarget::popLayerToTexture() {
     if (layers_.empty()) {
-        return 0;
+        return Texture();
     }
-    const Layer top = layers_.back();
+    Layer top = std::move(layers_.back());
     layers_.pop_back();
     const Framebuffers& f = framebuffers();
-    GLuint texture = top.name;
+    Texture texture;
     if (top.texture) {
+        texture = std::move(top.texture);
         // Handed on as it is; the caller deletes it, which would not detach it from an
         // unbound framebuffer.
         glBindFramebuffer(GL_FRAMEBUFFER, f.multisample);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
     } else {
         // The blit below writes every texel, so the texture is not zero-filled first.
-        texture = newTexture(static_cast<GLint>(GL_RGBA), width_, height_, 0);
+        texture.reset(newTexture(static_cast<GLint>(GL_RGBA), width_, height_, 0));
         glBindFramebuffer(GL_READ_FRAMEBUFFER, f.multisample);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, f.resolve);
-        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture,
-                               0);
+        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                               texture.get(), 0);
         glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT,
                           GL_NEAREST);
         glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
-        deleteLayer(top);
+        top.renderbuffer.reset();
     }
     if (!layers_.empty()) {
         attachTopLayer();
@@ -248,13 +229,13 @@ GLuint RenderTarget::popLayerToTexture() {
 }
 
 void RenderTarget::finish(float multiplier16bit) {
-    const GLuint texture = popLayerToTexture();
-    if (texture == 0) {
+    const Texture texture = popLayerToTexture();
+    if (!texture) {
         return;
     }
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().main);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              outputRenderbuffer_);
+                              outputRenderbuffer_.get());
     glDisable(GL_BLEND);
     glDisable(GL_MULTISAMPLE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -262,8 +243,7 @@ void RenderTarget::finish(float multiplier16bit) {
     if (!downloadPass_) {
         downloadPass_ = std::make_unique<DownloadPass>();
     }
-    downloadPass_->draw(texture, multiplier16bit);
-    glDeleteTextures(1, &texture);
+    downloadPass_->draw(texture.get(), multiplier16bit);
 }
 
 void RenderTarget::release() {
@@ -279,7 +259,11 @@ void RenderTarget::release() {
 
 void RenderTarget::abandon() {
     framebuffers_.clear();
-    outputRenderbuffer_ = 0;
+    outputRenderbuffer_.abandon();
+    for (Layer& layer : layers_) {
+        layer.texture.abandon();
+        layer.renderbuffer.abandon();
+    }
     layers_.clear();
     width_ = height_ = 0;
     if (downloadPass_) {
@@ -288,14 +272,15 @@ void RenderTarget::abandon() {
     }
 }
 
-GLuint RenderTarget::createTexture(const Vec2d& size, int channels) {
+Texture RenderTarget::createTexture(const Vec2d& size, int channels) {
     // Every texel is drawn before it is read, so the zeros are only for the written passes.
-    const double bytes = straightforward() ? size.x * size.y * 4.0 : 0.0;
+    const double bytes = options_.passesAsWritten ? size.x * size.y * 4.0 : 0.0;
     // Two channels hold coordinates, read texel by texel: sampled nearest.
     const bool coordinates = channels == 2;
-    return newTexture(static_cast<GLint>(coordinates ? GL_RG32F : GL_RGBA32F),
-                      static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y),
-                      static_cast<std::size_t>(bytes), coordinates ? GL_NEAREST : GL_LINEAR);
+    return Texture(newTexture(static_cast<GLint>(coordinates ? GL_RG32F : GL_RGBA32F),
+                              static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y),
+                              static_cast<std::size_t>(bytes),
+                              coordinates ? GL_NEAREST : GL_LINEAR));
 }
 
 void RenderTarget::beginRenderToTexture(GLuint texture, const Vec2d& size, std::int32_t level) {
@@ -305,7 +290,7 @@ void RenderTarget::beginRenderToTexture(GLuint texture, const Vec2d& size, std::
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, level);
     // Every pass into a texture draws one quad over all of it: clearing first changes nothing.
-    if (straightforward()) {
+    if (options_.passesAsWritten) {
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }

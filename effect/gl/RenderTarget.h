@@ -2,29 +2,46 @@
 // single-sample textures where every sample of a pixel would be equal), the resolve into a
 // texture, temporary framebuffers for passes that draw into textures of their
 // own, and the conversion into a single-sample output renderbuffer in the host's channel
-// order. One process-wide instance, made on first use and never deleted; its GL objects go
-// at global set-down (`release`). Renderbuffers are shared by all contexts; framebuffers are
+// order. The effect's is made at global set-up and deleted at set-down, after its GL objects
+// went (`release`). Renderbuffers are shared by all contexts; framebuffers are
 // kept per context, deleted with it, and hold their attachments only during a frame, so
 // storage deleted in one context is not kept alive by another's framebuffers. Used only
 // inside the render command, one render at a time.
 #pragma once
 
 #include "effect/gl/DownloadPass.h"
+#include "effect/gl/GlObject.h"
 #include "effect/gl/PerContext.h"
 #include "effect/gl/Vec2.h"
 
 #include <glbinding/gl33core/gl.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace Kelvane {
 namespace Neon {
 
+// How a target and the passes drawn into it evaluate a frame.
+struct RenderOptions {
+    // The passes as they are written (every stroke, every colour mode and the blend;
+    // multisampled layers; targets zero-filled and cleared before each pass; a float upload)
+    // rather than the fast path: the same bytes, for tests to compare in one run.
+    bool passesAsWritten = false;
+    // Asked before each storage allocation (output renderbuffer and layers); true skips it,
+    // leaving the object without storage as a failed allocation does. Empty: none skipped.
+    std::function<bool()> skipAllocation;
+};
+
 class RenderTarget {
 public:
-    static RenderTarget& instance();
+    explicit RenderTarget(RenderOptions options = {});
+    RenderTarget(const RenderTarget&) = delete;
+    RenderTarget& operator=(const RenderTarget&) = delete;
+
+    bool passesAsWritten() const { return options_.passesAsWritten; }
 
     // Sized in frame pixels; nothing is recreated when the size is unchanged.
     void resize(std::int32_t width, std::int32_t height);
@@ -39,13 +56,13 @@ public:
 
     // A float texture of four channels, or of two (red and green, sampled nearest) where only
     // they are used.
-    gl::GLuint createTexture(const Vec2d& size, int channels = 4);
+    Texture createTexture(const Vec2d& size, int channels = 4);
     void beginRenderToTexture(gl::GLuint texture, const Vec2d& size, std::int32_t level);
     void endRenderToTexture();
 
     void pushLayer(bool multisampled = true);
-    // The top layer, resolved, as an 8-bit texture now owned by the caller, or 0 when empty.
-    gl::GLuint popLayerToTexture();
+    // The top layer, resolved, as an 8-bit texture now owned by the caller; none when empty.
+    Texture popLayerToTexture();
     void deleteBuffers();
     // Drops every layer left by a frame that failed before its finish.
     void discardLayers();
@@ -53,15 +70,11 @@ public:
     // that context's framebuffers (framebuffer 0 stays bound).
     void endFrame();
 
-    // For tests: the next `count` storage allocations (output renderbuffer and layers) are
-    // skipped, leaving the object without storage as a failed allocation does.
-    static void failNextAllocations(int count);
-
     // The current context's framebuffers (0 before the first resize in that context).
     gl::GLuint mainFramebuffer();
     gl::GLuint resolveFramebuffer();
     gl::GLuint multisampleFramebuffer();
-    gl::GLuint outputRenderbuffer() const { return outputRenderbuffer_; }
+    gl::GLuint outputRenderbuffer() const { return outputRenderbuffer_.get(); }
     std::int32_t width() const { return width_; }
     std::int32_t height() const { return height_; }
     std::vector<gl::GLuint> layers() const;
@@ -70,27 +83,28 @@ public:
     static gl::GLsizei layerSamples();
 
 private:
-    RenderTarget() = default;
     struct Framebuffers {
         gl::GLuint main = 0;
         gl::GLuint resolve = 0;
         gl::GLuint multisample = 0;
     };
+    // A single-sample texture or a multisampled renderbuffer.
     struct Layer {
-        gl::GLuint name = 0;
-        bool texture = false; // a single-sample texture, else a multisampled renderbuffer
+        Texture texture;
+        Renderbuffer renderbuffer;
+        gl::GLuint name() const { return texture ? texture.get() : renderbuffer.get(); }
     };
     Framebuffers& framebuffers();
     // With their context current; what they hold is not touched.
     static void deleteFramebuffers(Framebuffers& f);
-    static bool allocationFails();
-    static void deleteLayer(const Layer& layer);
+    bool allocationFails() const;
     void attachTopLayer();
     // Storage for the renderbuffer bound to GL_RENDERBUFFER; `samples` 0 for single-sample.
     void allocateStorage(gl::GLsizei samples);
 
+    RenderOptions options_;
     PerContext<Framebuffers> framebuffers_{&deleteFramebuffers};
-    gl::GLuint outputRenderbuffer_ = 0;
+    Renderbuffer outputRenderbuffer_;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
     std::vector<Layer> layers_;

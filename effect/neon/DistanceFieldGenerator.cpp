@@ -5,7 +5,6 @@
 #include "effect/neon/Reach.h"
 
 #include "effect/gl/RenderTarget.h"
-#include "effect/gl/Straightforward.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,18 +44,10 @@ std::string floodText(bool nearest) {
     return glslWithSwitches({{"NEAREST_SAMPLING", nearest}}, {glsl::kJumpFloodFragment});
 }
 
-void deleteProgram(OpenglShader& program) {
-    const GLuint name = program.programName();
-    if (name != 0) {
-        glDeleteProgram(name);
-    }
-    program.abandon();
-}
-
 } // namespace
 
-DistanceFieldGenerator::DistanceFieldGenerator()
-    : seedProgram(glsl::kCommonVertex, glsl::kSeedFragment),
+DistanceFieldGenerator::DistanceFieldGenerator(RenderTarget& target)
+    : target(target), seedProgram(glsl::kCommonVertex, glsl::kSeedFragment),
       jumpFloodProgram(glsl::kCommonVertex, floodText(true)),
       writtenJumpFloodProgram(glsl::kCommonVertex, floodText(false)),
       distanceProgram(glsl::kCommonVertex,
@@ -85,12 +76,11 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
 
     const Vec2i size{mapExtent(frameSize.x, mapScaleFactor),
                      mapExtent(frameSize.y, mapScaleFactor)};
-    const bool asWritten = straightforward();
-    if (size.x != mapSizeInTexels.x || size.y != mapSizeInTexels.y || pingPong[0] == 0 ||
+    const bool asWritten = target.passesAsWritten();
+    if (size.x != mapSizeInTexels.x || size.y != mapSizeInTexels.y || !pingPong[0] ||
         asWritten != texturesAsWritten) {
         deleteTextures();
         const Vec2d extent{double(size.x), double(size.y)};
-        RenderTarget& target = RenderTarget::instance();
         for (int i = 0; i < 2; ++i) {
             pingPong[i] = target.createTexture(extent);
             // The flood keeps only seed coordinates: two channels, half the memory to stream
@@ -110,7 +100,7 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
     // Step widths 2^n, 2^(n-1), ..., 1.
     OpenglShader& flood = asWritten ? writtenJumpFloodProgram : jumpFloodProgram;
     for (std::int32_t level = 0; level <= floodLevels; ++level) {
-        const GLuint seeds = seedTextures[1 - current];
+        const GLuint seeds = seedTextures[1 - current].get();
         beginPass(flood, seedTextures);
         flood.setUniform1i("width", 1 << (floodLevels - level));
         flood.setUniform2f("viewSize", mapSize);
@@ -118,7 +108,7 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
         finishPass(flood);
     }
 
-    const GLuint seeds = seedTextures[1 - current];
+    const GLuint seeds = seedTextures[1 - current].get();
     current = 0;
     beginPass(distanceProgram, pingPong);
     distanceProgram.setUniform2f("mapSize", mapSize);
@@ -132,44 +122,40 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
     if (smoothRadius >= kMinSmoothRadius) {
         // The radius acts on map texels as given.
         smoother.setBlurRadius(smoothRadius);
-        smoother.blur(quad, mapSize, resultTexture(), pingPong[current], 1.0f);
+        smoother.blur(target, quad, mapSize, resultTexture(), pingPong[current].get(), 1.0f);
         current = 1 - current;
     }
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
-void DistanceFieldGenerator::beginPass(OpenglShader& program, const gl::GLuint (&textures)[2]) {
-    RenderTarget::instance().beginRenderToTexture(
-        textures[current], Vec2d{double(mapSizeInTexels.x), double(mapSizeInTexels.y)}, 0);
+void DistanceFieldGenerator::beginPass(OpenglShader& program, const Texture (&textures)[2]) {
+    target.beginRenderToTexture(textures[current].get(),
+                                Vec2d{double(mapSizeInTexels.x), double(mapSizeInTexels.y)}, 0);
     quad.bind();
     program.use();
 }
 
 void DistanceFieldGenerator::finishPass(OpenglShader& program) {
     quad.draw(program);
-    RenderTarget::instance().endRenderToTexture();
+    target.endRenderToTexture();
     current = 1 - current;
 }
 
 void DistanceFieldGenerator::deleteTextures() {
-    for (GLuint* pair : {pingPong, seedTextures}) {
-        for (int i = 0; i < 2; ++i) {
-            if (pair[i] != 0) {
-                glDeleteTextures(1, &pair[i]);
-                pair[i] = 0;
-            }
-        }
+    for (Texture* pair : {pingPong, seedTextures}) {
+        pair[0].reset();
+        pair[1].reset();
     }
 }
 
 void DistanceFieldGenerator::release() {
     deleteTextures();
     quad.release();
-    deleteProgram(seedProgram);
-    deleteProgram(jumpFloodProgram);
-    deleteProgram(writtenJumpFloodProgram);
-    deleteProgram(distanceProgram);
+    seedProgram.release();
+    jumpFloodProgram.release();
+    writtenJumpFloodProgram.release();
+    distanceProgram.release();
     smoother.release();
     mapSizeInTexels = Vec2i{};
     current = 0;
@@ -177,8 +163,10 @@ void DistanceFieldGenerator::release() {
 }
 
 void DistanceFieldGenerator::abandon() {
-    pingPong[0] = pingPong[1] = 0;
-    seedTextures[0] = seedTextures[1] = 0;
+    for (Texture* pair : {pingPong, seedTextures}) {
+        pair[0].abandon();
+        pair[1].abandon();
+    }
     quad.abandon();
     seedProgram.abandon();
     jumpFloodProgram.abandon();

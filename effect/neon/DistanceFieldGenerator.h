@@ -11,6 +11,7 @@
 #include "effect/controls/NeonSettings.h"
 
 #include "effect/gl/FullScreenQuad.h"
+#include "effect/gl/GlObject.h"
 #include "effect/gl/OpenglShader.h"
 #include "effect/gl/Vec2.h"
 
@@ -21,9 +22,12 @@
 namespace Kelvane {
 namespace Neon {
 
+class RenderTarget;
+
 class DistanceFieldGenerator {
 public:
-    DistanceFieldGenerator();
+    // Draws through `target`, which outlives it; its options choose the passes.
+    explicit DistanceFieldGenerator(RenderTarget& target);
     virtual ~DistanceFieldGenerator();
     DistanceFieldGenerator(const DistanceFieldGenerator&) = delete;
     DistanceFieldGenerator& operator=(const DistanceFieldGenerator&) = delete;
@@ -34,7 +38,7 @@ public:
     void generate(gl::GLuint inputTexture, const Vec2d& frameSize, std::int32_t scale,
                   std::int32_t levels, NeonType neonType, double endDistance, double smoothRadius);
     // The latest finished map; valid until the next generate.
-    gl::GLuint resultTexture() const { return pingPong[1 - current]; }
+    gl::GLuint resultTexture() const { return pingPong[1 - current].get(); }
     const Vec2i& mapSize() const { return mapSizeInTexels; }
 
     // Deletes every GL object (the root context current); abandon forgets them without a call.
@@ -45,10 +49,11 @@ private:
     // One full-screen pass into the write texture of a pair: begin binds the target and puts
     // `program` in use for its uniforms; finish draws, unbinds and makes the written texture
     // the read one.
-    void beginPass(OpenglShader& program, const gl::GLuint (&textures)[2]);
+    void beginPass(OpenglShader& program, const Texture (&textures)[2]);
     void finishPass(OpenglShader& program);
     void deleteTextures();
 
+    RenderTarget& target;
     FullScreenQuad quad;
     OpenglShader seedProgram;
     OpenglShader jumpFloodProgram;
@@ -58,8 +63,8 @@ private:
     std::int32_t mapScaleFactor = 1;
     Vec2i mapSizeInTexels;
     double distLimitInTexels = 0.0;
-    gl::GLuint pingPong[2] = {0, 0};
-    gl::GLuint seedTextures[2] = {0, 0};
+    Texture pingPong[2];
+    Texture seedTextures[2];
     // Whether the textures were made for the passes as written (four-channel, filtered).
     bool texturesAsWritten = false;
     int current = 0;

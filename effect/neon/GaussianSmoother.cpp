@@ -187,8 +187,8 @@ std::string GaussianSmoother::fragmentShaderText() const {
     return text.str();
 }
 
-void GaussianSmoother::blur(FullScreenQuad& quad, const Vec2d& size, GLuint source,
-                            GLuint destination, float multiplier16bit) {
+void GaussianSmoother::blur(RenderTarget& target, FullScreenQuad& quad, const Vec2d& size,
+                            GLuint source, GLuint destination, float multiplier16bit) {
     viewSize = size;
     // An empty (or NaN) size has nothing to draw and would only leave framebuffer errors.
     if (!(size.x >= 1.0 && size.y >= 1.0)) {
@@ -201,16 +201,15 @@ void GaussianSmoother::blur(FullScreenQuad& quad, const Vec2d& size, GLuint sour
         program->bindAttribLocation("input_uv", 1);
         dirty = false;
     }
-    RenderTarget& target = RenderTarget::instance();
 
     // Vertical pass into a texture kept for the next frame of this size (storage this large
     // costs more to get than to keep), always the raw weighted sum.
-    if (temporary == 0 || temporarySize.x != size.x || temporarySize.y != size.y) {
+    if (!temporary || temporarySize.x != size.x || temporarySize.y != size.y) {
         deleteTemporary();
         temporary = target.createTexture(size);
         temporarySize = size;
     }
-    target.beginRenderToTexture(temporary, size, 0);
+    target.beginRenderToTexture(temporary.get(), size, 0);
     quad.bind();
     program->use();
     program->setUniform2f("viewSize", viewSize);
@@ -226,17 +225,14 @@ void GaussianSmoother::blur(FullScreenQuad& quad, const Vec2d& size, GLuint sour
     program->use();
     program->setUniform2f("viewSize", viewSize);
     program->setUniform2f("texelOffset", 1.0f, 0.0f);
-    program->setTexture("videoTexture", GL_TEXTURE_2D, temporary, 0);
+    program->setTexture("videoTexture", GL_TEXTURE_2D, temporary.get(), 0);
     program->setUniform1f("multiplier16bit", multiplier16bit);
     quad.draw(*program, 2);
     target.endRenderToTexture();
 }
 
 void GaussianSmoother::deleteTemporary() {
-    if (temporary != 0) {
-        glDeleteTextures(1, &temporary);
-        temporary = 0;
-    }
+    temporary.reset();
     temporarySize = Vec2d{};
 }
 
@@ -251,7 +247,7 @@ void GaussianSmoother::abandon() {
         program->abandon();
     }
     program.reset();
-    temporary = 0;
+    temporary.abandon();
     temporarySize = Vec2d{};
     dirty = true;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "effect/gl/FullScreenQuad.h"
+#include "effect/gl/GlObject.h"
 #include "effect/gl/OpenglShader.h"
 #include "effect/gl/Vec2.h"
 
@@ -19,6 +20,8 @@
 namespace Kelvane {
 namespace Neon {
 
+class RenderTarget;
+
 class GaussianSmoother {
 public:
     GaussianSmoother();
@@ -31,8 +34,8 @@ public:
     void setBlurRadius(double radius);
     // Overwrites `destination` with `source` blurred; both are `size` texels. A positive
     // `multiplier16bit` selects the converting final pass.
-    void blur(FullScreenQuad& quad, const Vec2d& size, gl::GLuint source, gl::GLuint destination,
-              float multiplier16bit);
+    void blur(RenderTarget& target, FullScreenQuad& quad, const Vec2d& size, gl::GLuint source,
+              gl::GLuint destination, float multiplier16bit);
 
     std::int32_t sampleRadius() const { return sampleRadius_; }
     double sigma() const { return sigma_; }
@@ -59,7 +62,7 @@ private:
     bool dirty = true;
     Vec2d viewSize;
     // The vertical pass's result, kept while frames keep their size.
-    gl::GLuint temporary = 0;
+    Texture temporary;
     Vec2d temporarySize;
 };
 

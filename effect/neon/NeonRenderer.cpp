@@ -3,7 +3,6 @@
 #include "GlSources.h"
 #include "effect/neon/GlslConstants.h"
 #include "effect/gl/RenderTarget.h"
-#include "effect/gl/Straightforward.h"
 
 using namespace gl;
 
@@ -28,16 +27,21 @@ std::string strokeFragmentSource(bool straightforward, bool overOrigin) {
                               overOrigin || straightforward);
 }
 
-NeonRenderer::NeonRenderer()
-    : strokeProgram(glsl::kCommonVertex, strokeFragmentSource(false, false)),
+NeonRenderer::NeonRenderer(RenderTarget& target)
+    : target(target), strokeProgram(glsl::kCommonVertex, strokeFragmentSource(false, false)),
       overOriginProgram(glsl::kCommonVertex, strokeFragmentSource(false, true)),
       asWrittenProgram(glsl::kCommonVertex, strokeFragmentSource(true, true)),
       strokeTableProgram(glsl::kCommonVertex,
-                         withStrokeSettings(glsl::kStrokeTableFragment, false, false)) {
+                         withStrokeSettings(glsl::kStrokeTableFragment, false, false)),
+      distanceField(target) {
     for (OpenglShader* program : programs()) {
         program->bindAttribLocation("position", 0);
         program->bindAttribLocation("input_uv", 1);
     }
+}
+
+bool NeonRenderer::straightforward() const {
+    return target.passesAsWritten();
 }
 
 std::array<OpenglShader*, 4> NeonRenderer::programs() {
@@ -63,17 +67,16 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
     const bool asWritten = straightforward();
     if (!asWritten) {
         ensureStrokeTable();
-        RenderTarget::instance().beginRenderToTexture(strokeTable, Vec2d{double(kMaxStrokes), 2.0},
-                                                      0);
+        target.beginRenderToTexture(strokeTable.get(), Vec2d{double(kMaxStrokes), 2.0}, 0);
         quad.bind();
         strokeTableProgram.use();
         setStrokeSettings(strokeTableProgram);
         quad.draw(strokeTableProgram);
         // Row 0 then row 1: the block's two arrays. A copy of the floats on the GPU.
-        glBindBuffer(GL_PIXEL_PACK_BUFFER, strokeTableBuffer);
+        glBindBuffer(GL_PIXEL_PACK_BUFFER, strokeTableBuffer.get());
         glReadPixels(0, 0, kMaxStrokes, 2, GL_RGBA, GL_FLOAT, nullptr);
         glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-        RenderTarget::instance().endRenderToTexture();
+        target.endRenderToTexture();
     }
 
     OpenglShader& program =
@@ -85,7 +88,7 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
     program.setUniform1f("edgeSize", static_cast<float>(s.edgeSize));
     program.setUniform1f("glowSize", static_cast<float>(s.glowSize));
     program.setUniform1f("composite", s.composite == Composite::NeonAndOrigin ? 1.0f : 0.0f);
-    program.setUniformBlock("StrokeTable", strokeTableBuffer, 0);
+    program.setUniformBlock("StrokeTable", strokeTableBuffer.get(), 0);
     program.setUniform2f("viewSize", frameSize);
     program.setTexture("t0", GL_TEXTURE_2D, distanceField.resultTexture(), 0);
     program.setTexture("t1", GL_TEXTURE_2D, inputTexture, 1);
@@ -130,18 +133,22 @@ void NeonRenderer::setStrokeSettings(OpenglShader& program) const {
 }
 
 void NeonRenderer::ensureStrokeTable() {
-    if (strokeTable != 0) {
+    if (strokeTable) {
         return;
     }
-    glGenTextures(1, &strokeTable);
-    glBindTexture(GL_TEXTURE_2D, strokeTable);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    strokeTable.reset(texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), kMaxStrokes, 2, 0, GL_RGBA,
                  GL_FLOAT, nullptr);
     glBindTexture(GL_TEXTURE_2D, 0);
-    glGenBuffers(1, &strokeTableBuffer);
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, strokeTableBuffer);
+    GLuint buffer = 0;
+    glGenBuffers(1, &buffer);
+    strokeTableBuffer.reset(buffer);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
     glBufferData(GL_PIXEL_PACK_BUFFER, kStrokeTableBytes, nullptr, GL_STREAM_COPY);
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
 }
@@ -150,17 +157,10 @@ void NeonRenderer::release() {
     quad.release();
     distanceField.release();
     for (OpenglShader* shader : programs()) {
-        if (const GLuint program = shader->programName()) {
-            glDeleteProgram(program);
-        }
-        shader->abandon();
+        shader->release();
     }
-    if (strokeTable != 0) {
-        glDeleteTextures(1, &strokeTable);
-        glDeleteBuffers(1, &strokeTableBuffer);
-        strokeTable = 0;
-        strokeTableBuffer = 0;
-    }
+    strokeTable.reset();
+    strokeTableBuffer.reset();
     holdsGlObjects = false;
 }
 
@@ -170,8 +170,8 @@ void NeonRenderer::abandon() {
     for (OpenglShader* shader : programs()) {
         shader->abandon();
     }
-    strokeTable = 0;
-    strokeTableBuffer = 0;
+    strokeTable.abandon();
+    strokeTableBuffer.abandon();
     holdsGlObjects = false;
 }
 

@@ -9,6 +9,7 @@
 #include "effect/neon/Reach.h"
 
 #include "effect/gl/FullScreenQuad.h"
+#include "effect/gl/GlObject.h"
 #include "effect/gl/OpenglShader.h"
 #include "effect/gl/Vec2.h"
 
@@ -20,6 +21,8 @@
 namespace Kelvane {
 namespace Neon {
 
+class RenderTarget;
+
 // The stroke pass's fragment program text, its stroke settings included: as the pass is
 // written (every stroke, colour mode and the composite in every fragment), or the fast
 // program for one composite, which reads each stroke from the stroke table.
@@ -27,7 +30,8 @@ std::string strokeFragmentSource(bool straightforward = true, bool overOrigin = 
 
 class NeonRenderer {
 public:
-    NeonRenderer();
+    // Draws through `target`, which outlives it; its options choose the passes.
+    explicit NeonRenderer(RenderTarget& target);
     virtual ~NeonRenderer();
     NeonRenderer(const NeonRenderer&) = delete;
     NeonRenderer& operator=(const NeonRenderer&) = delete;
@@ -55,14 +59,17 @@ private:
     void ensureStrokeTable();
 
     std::array<OpenglShader*, 4> programs();
+    // Whether the target's options ask for the passes as written.
+    bool straightforward() const;
 
+    RenderTarget& target;
     FullScreenQuad quad;
     OpenglShader strokeProgram;     // "Only Neon"
     OpenglShader overOriginProgram; // "Neon And Origin"
     OpenglShader asWrittenProgram;  // either composite, as the pass is written
     OpenglShader strokeTableProgram;
-    gl::GLuint strokeTable = 0;
-    gl::GLuint strokeTableBuffer = 0;
+    Texture strokeTable;
+    Buffer strokeTableBuffer;
     // kMaxStrokes colours, then as many positions and glow strengths, as std140 vec4 arrays.
     static constexpr gl::GLsizeiptr kStrokeTableBytes = kMaxStrokes * 2 * 4 * sizeof(float);
     DistanceFieldGenerator distanceField;

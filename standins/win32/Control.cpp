@@ -1,36 +1,67 @@
 // Steering state for tests: call counts, injected failures, dropped extensions, URL opener.
+// Installed into the stand-in as its hooks when this library is loaded.
 
-#include "standins/win32/Internal.h"
+#include "standins/win32/StandInControl.h"
 
-#include <array>
+#include <mutex>
 #include <set>
 #include <stdexcept>
+#include <algorithm>
+#include <vector>
 
 namespace win32standin {
-namespace detail {
 namespace {
 
-struct FunctionInfo {
-    const char* name;
-    bool failable;
-};
+class Steering final : public Hooks {
+public:
+    Steering() {
+        functions = functionList(&functionCount);
+        calls.assign(functionCount, 0);
+        failuresLeft.assign(functionCount, 0);
+        failureError.assign(functionCount, ERROR_GEN_FAILURE);
+    }
 
-constexpr FunctionInfo kFunctions[] = {
-#define WIN32_STANDIN_INFO(name, failable) {#name, failable},
-    WIN32_STANDIN_FUNCTIONS(WIN32_STANDIN_INFO)
-#undef WIN32_STANDIN_INFO
-};
-constexpr std::size_t kFunctionCount = std::size(kFunctions);
+    bool enter(std::size_t function, DWORD* error) override {
+        std::lock_guard<std::mutex> guard(lock);
+        ++calls[function];
+        if (failuresLeft[function] == 0)
+            return true;
+        --failuresLeft[function];
+        *error = failureError[function];
+        return false;
+    }
 
-const char* const kExtensions[] = {"WGL_ARB_extensions_string", "WGL_ARB_create_context"};
+    bool extensionEnabled(const std::string& extension) override {
+        std::lock_guard<std::mutex> guard(lock);
+        return dropped.count(extension) == 0;
+    }
 
-struct Steering {
+    bool openUrl(const std::string& url, bool* opened) override {
+        UrlOpener current;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            current = opener;
+        }
+        if (!current)
+            return false;
+        *opened = current(url);
+        return true;
+    }
+
+    std::size_t functionIndex(const std::string& name) const {
+        for (std::size_t i = 0; i < functionCount; ++i)
+            if (name == functions[i].name)
+                return i;
+        throw std::invalid_argument("not a Win32 stand-in function: " + name);
+    }
+
+    const FunctionInfo* functions = nullptr;
+    std::size_t functionCount = 0;
     std::mutex lock;
-    std::array<unsigned long, kFunctionCount> calls{};
-    std::array<int, kFunctionCount> failuresLeft{};
-    std::array<DWORD, kFunctionCount> failureError{};
+    std::vector<unsigned long> calls;
+    std::vector<int> failuresLeft;
+    std::vector<DWORD> failureError;
     std::set<std::string> dropped;
-    std::set<std::string> extensionStrings; // never shrinks: handed-out pointers stay valid
     UrlOpener opener;
 };
 
@@ -40,81 +71,36 @@ Steering& steering() {
     return *state;
 }
 
-std::size_t functionIndex(const std::string& name) {
-    for (std::size_t i = 0; i < kFunctionCount; ++i)
-        if (name == kFunctions[i].name)
-            return i;
-    throw std::invalid_argument("not a Win32 stand-in function: " + name);
-}
+// Counting starts when the library is loaded, before any test runs.
+const bool installedAtLoad = [] {
+    installHooks(&steering());
+    return true;
+}();
 
 void checkExtension(const std::string& name) {
-    for (const char* known : kExtensions)
-        if (name == known)
+    std::size_t count = 0;
+    const char* const* known = extensionList(&count);
+    for (std::size_t i = 0; i < count; ++i)
+        if (name == known[i])
             return;
     throw std::invalid_argument("not a WGL extension of the stand-in: " + name);
 }
 
 } // namespace
 
-bool enter(Fn function) {
-    const auto i = static_cast<std::size_t>(function);
-    Steering& s = steering();
-    std::lock_guard<std::mutex> guard(s.lock);
-    ++s.calls[i];
-    if (s.failuresLeft[i] == 0)
-        return true;
-    --s.failuresLeft[i];
-    setError(s.failureError[i]);
-    return false;
-}
-
-std::mutex& tableLock() {
-    static auto* lock = new std::mutex;
-    return *lock;
-}
-
-bool extensionEnabled(const std::string& extension) {
-    Steering& s = steering();
-    std::lock_guard<std::mutex> guard(s.lock);
-    return s.dropped.count(extension) == 0;
-}
-
-const char* extensionString() {
-    Steering& s = steering();
-    std::lock_guard<std::mutex> guard(s.lock);
-    std::string list;
-    for (const char* name : kExtensions) {
-        if (s.dropped.count(name))
-            continue;
-        list += list.empty() ? "" : " ";
-        list += name;
-    }
-    return s.extensionStrings.insert(list).first->c_str();
-}
-
-UrlOpener urlOpener() {
-    Steering& s = steering();
-    std::lock_guard<std::mutex> guard(s.lock);
-    return s.opener;
-}
-
-} // namespace detail
-
-using detail::steering;
-
 unsigned long callCount(const std::string& function) {
-    const std::size_t i = detail::functionIndex(function);
+    const std::size_t i = steering().functionIndex(function);
     std::lock_guard<std::mutex> guard(steering().lock);
     return steering().calls[i];
 }
 
 void resetCallCounts() {
     std::lock_guard<std::mutex> guard(steering().lock);
-    steering().calls.fill(0);
+    std::fill(steering().calls.begin(), steering().calls.end(), 0);
 }
 
 void dropExtension(const std::string& extension) {
-    detail::checkExtension(extension);
+    checkExtension(extension);
     std::lock_guard<std::mutex> guard(steering().lock);
     steering().dropped.insert(extension);
 }
@@ -125,8 +111,8 @@ void restoreExtensions() {
 }
 
 void failCall(const std::string& function, int times, DWORD error) {
-    const std::size_t i = detail::functionIndex(function);
-    if (!detail::kFunctions[i].failable)
+    const std::size_t i = steering().functionIndex(function);
+    if (!steering().functions[i].failable)
         throw std::invalid_argument(function + " has no failure to inject");
     if (times < 0)
         throw std::invalid_argument("failCall needs a count of zero or more");
@@ -137,7 +123,7 @@ void failCall(const std::string& function, int times, DWORD error) {
 
 void clearFailures() {
     std::lock_guard<std::mutex> guard(steering().lock);
-    steering().failuresLeft.fill(0);
+    std::fill(steering().failuresLeft.begin(), steering().failuresLeft.end(), 0);
 }
 
 void setUrlOpener(UrlOpener opener) {
@@ -146,10 +132,10 @@ void setUrlOpener(UrlOpener opener) {
 }
 
 void resetAll() {
-    auto& s = steering();
+    Steering& s = steering();
     std::lock_guard<std::mutex> guard(s.lock);
-    s.calls.fill(0);
-    s.failuresLeft.fill(0);
+    std::fill(s.calls.begin(), s.calls.end(), 0);
+    std::fill(s.failuresLeft.begin(), s.failuresLeft.end(), 0);
     s.dropped.clear();
     s.opener = nullptr;
 }

@@ -2,7 +2,7 @@
 // EGL device, then the default display.
 
 #include "standins/win32/EglDisplay.h"
-#include "standins/win32/StandInControl.h"
+#include "standins/win32/StandInHooks.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 // Shared between the stand-in's sources; not part of its interface.
 
-#include "standins/win32/StandInControl.h"
+#include "standins/win32/StandInHooks.h"
 
 #include <mutex>
 #include <string>
@@ -41,8 +41,8 @@ enum class Fn {
 #undef WIN32_STANDIN_ENUM
 };
 
-// Counts the call. Returns false when a failure was injected for it; the last error is then set
-// and the caller returns its failure value without doing anything.
+// Returns false when the hooks fail the call; the last error is then set and the caller
+// returns its failure value without doing anything.
 bool enter(Fn function);
 
 void setError(DWORD error);
@@ -57,6 +57,7 @@ bool extensionEnabled(const std::string& extension);
 // Space-separated enabled WGL extensions; the pointer stays valid for the process.
 const char* extensionString();
 
-UrlOpener urlOpener();
+// True when installed hooks took the url; `*opened` then says whether it opened.
+bool openUrlThroughHooks(const std::string& url, bool* opened);
 
 } // namespace win32standin::detail

@@ -107,8 +107,9 @@ HINSTANCE WINAPI ShellExecuteA(HWND, LPCSTR operation, LPCSTR file, LPCSTR, LPCS
         setError(ERROR_FILE_NOT_FOUND);
         return shellResult(SE_ERR_FNF);
     }
-    if (auto opener = urlOpener()) {
-        if (opener(file))
+    bool opened = false;
+    if (openUrlThroughHooks(file, &opened)) {
+        if (opened)
             return shellResult(kShellSuccess);
         setError(ERROR_NO_ASSOCIATION);
         return shellResult(SE_ERR_NOASSOC);

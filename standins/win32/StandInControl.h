@@ -1,10 +1,11 @@
 #pragma once
-// Test-only steering of the Win32 stand-in: call counts, injected failures, a trimmed WGL
-// extension list, a recording URL opener and a few queries about live objects.
+// Test-only steering of the Win32 stand-in (the zarvo_win32_control library, never shipped):
+// call counts, injected failures, a trimmed WGL extension list, a recording URL opener, and
+// the stand-in's queries about live objects.
 // Function and extension names are checked: an unknown name throws std::invalid_argument,
 // so a misspelt name cannot make a test pass silently.
 
-#include "standins/win32/Win32StandIn.h"
+#include "standins/win32/StandInHooks.h"
 
 #include <cstddef>
 #include <functional>
@@ -32,14 +33,6 @@ void clearFailures();
 // opened the url. nullptr restores xdg-open.
 using UrlOpener = std::function<bool(const std::string& url)>;
 void setUrlOpener(UrlOpener opener);
-
-bool isClassRegistered(const std::string& className);
-std::size_t liveWindowCount();
-std::size_t liveContextCount();
-
-// The EGL platform behind the contexts: "surfaceless", "device", "default", or "" when no
-// display with surfaceless OpenGL could be opened. Opens the display on first use.
-std::string displayPlatform();
 
 // Clears call counts, failures, extension changes and the URL opener; live windows, classes
 // and contexts stay.

@@ -7,6 +7,7 @@
 #include "effect/gl/ContextRegistry.h"
 #include "effect/gl/RenderTarget.h"
 #include "effect/entry/EntryPoint.h"
+#include "effect/entry/GpuLifetime.h"
 #include "effect/controls/NeonParams.h"
 #include "standins/win32/StandInControl.h"
 
@@ -15,6 +16,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <future>
 #include <thread>
 
@@ -35,6 +37,28 @@ void drawSquare(aehost::World& world, int from, int to) {
     }
 }
 
+// Storage allocations the effect's render target skips next, as failed ones.
+std::atomic<int> allocationsToFail{0};
+
+bool skipAllocation() {
+    if (allocationsToFail <= 0) {
+        return false;
+    }
+    --allocationsToFail;
+    return true;
+}
+
+// The effect with a render target that asks the test before each allocation.
+PF_Err FaultyEntryPoint(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
+                        PF_LayerDef* output, void* extra) {
+    static const Kelvane::Neon::RenderOptions options{false, &skipAllocation};
+    return Kelvane::Neon::EntryPointWith(options, cmd, in_data, out_data, params, output, extra);
+}
+
+RenderTarget& effectTarget() {
+    return Kelvane::Neon::effectGpu()->target;
+}
+
 class FrameFaultsGLTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -44,12 +68,12 @@ protected:
         host.streams().at(NEON_END_DISTANCE).u.sd.value = 8;
     }
     void TearDown() override {
-        RenderTarget::failNextAllocations(0);
+        allocationsToFail = 0;
         EXPECT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
         wglMakeCurrent(nullptr, nullptr);
     }
 
-    aehost::EffectHost host{&EntryPointFunc};
+    aehost::EffectHost host{&FaultyEntryPoint};
 };
 
 TEST_F(FrameFaultsGLTest, StorageTheGpuCannotGiveIsOutOfMemoryAndWritesNothing) {
@@ -73,7 +97,7 @@ TEST_F(FrameFaultsGLTest, StorageTheGpuCannotGiveIsOutOfMemoryAndWritesNothing) 
         failed.fill(PF_Pixel{1, 2, 3, 4});
         const auto before = failed.bytes();
         host.outData().out_flags = 0;
-        RenderTarget::failNextAllocations(1);
+        allocationsToFail = 1;
         EXPECT_EQ(host.render(input.world(), failed.world()), PF_Err_OUT_OF_MEMORY);
         EXPECT_TRUE(host.outData().out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE);
         EXPECT_THAT(host.outData().return_msg,
@@ -88,7 +112,7 @@ TEST_F(FrameFaultsGLTest, StorageTheGpuCannotGiveIsOutOfMemoryAndWritesNothing) 
 
     // A frame that throws after an allocation failed leaves its errors pending in the context;
     // they are not the next frame's.
-    RenderTarget::failNextAllocations(1);
+    allocationsToFail = 1;
     host.failPixelData(true);
     EXPECT_EQ(host.render(input.world(), output.world()), PF_Err_BAD_CALLBACK_PARAM);
     host.failPixelData(false);
@@ -127,13 +151,13 @@ TEST_F(FrameFaultsGLTest, AResizeLeavesNothingOfTheOldSizeInAnotherThreadsContex
     std::thread second([&] {
         aehost::World out(20, 12);
         EXPECT_EQ(host.render(small.world(), out.world()), PF_Err_NONE);
-        oldOutput = RenderTarget::instance().outputRenderbuffer();
+        oldOutput = effectTarget().outputRenderbuffer();
         secondRendered.set_value();
         firstResized.get_future().wait();
 
         // Looked at, not rendered in.
         ContextRegistry::contextForCurrentThread()->makeCurrent();
-        RenderTarget& target = RenderTarget::instance();
+        RenderTarget& target = effectTarget();
         EXPECT_EQ(glIsRenderbuffer(oldOutput), GL_FALSE);
         for (GLuint framebuffer : {target.mainFramebuffer(), target.resolveFramebuffer(),
                                    target.multisampleFramebuffer()}) {

@@ -3,6 +3,7 @@
 
 #include "standins/aehost/host/EffectHost.h"
 #include "effect/entry/EntryPoint.h"
+#include "effect/entry/GpuLifetime.h"
 #include "standins/aehost/host/HostGLContext.h"
 #include "effect/gl/ContextRegistry.h"
 #include "effect/gl/RenderTarget.h"
@@ -146,11 +147,12 @@ namespace {
 using Kelvane::Neon::ContextRegistry;
 using Kelvane::Neon::RenderTarget;
 
-// One empty frame through the render target on this thread's own context.
+// One empty frame through the effect's render target (made here without a set-up, as a render
+// makes it) on this thread's own context.
 void drawEmptyFrame() {
     Kelvane::Neon::SavedContextGuard guard;
     ContextRegistry::contextForCurrentThread()->makeCurrent();
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = Kelvane::Neon::ensureEffectGpu().target;
     target.resize(9, 7);
     target.begin();
     target.finish(1.0f);
@@ -160,18 +162,20 @@ void drawEmptyFrame() {
 TEST_F(GpuLifetimeGLTest, SetDownReleasesTheRenderTargetAndASecondSetUpWorksAgain) {
     aehost::EffectHost host(&EntryPointFunc);
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
+    Kelvane::Neon::EffectGpu* first = Kelvane::Neon::effectGpu();
+    ASSERT_NE(first, nullptr);
     drawEmptyFrame();
-    RenderTarget& target = RenderTarget::instance();
-    EXPECT_NE(target.outputRenderbuffer(), 0u);
+    EXPECT_NE(first->target.outputRenderbuffer(), 0u);
 
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
-    EXPECT_EQ(target.outputRenderbuffer(), 0u);
-    EXPECT_TRUE(target.layers().empty());
-    EXPECT_FALSE(target.hasDownloadPass());
+    EXPECT_EQ(Kelvane::Neon::effectGpu(), nullptr);
     EXPECT_EQ(win32standin::liveContextCount(), 0u);
 
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
+    ASSERT_NE(Kelvane::Neon::effectGpu(), nullptr);
     drawEmptyFrame();
+    const RenderTarget& target = Kelvane::Neon::effectGpu()->target;
+    EXPECT_TRUE(target.layers().empty());
     EXPECT_TRUE(target.hasDownloadPass());
     EXPECT_NE(target.outputRenderbuffer(), 0u);
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
@@ -184,8 +188,7 @@ TEST_F(GpuLifetimeGLTest, SetDownWithoutARootForgetsWhatTheTargetHeld) {
     ASSERT_EQ(ContextRegistry::rootContext(), nullptr);
     win32standin::resetCallCounts();
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
-    EXPECT_EQ(RenderTarget::instance().outputRenderbuffer(), 0u);
-    EXPECT_FALSE(RenderTarget::instance().hasDownloadPass());
+    EXPECT_EQ(Kelvane::Neon::effectGpu(), nullptr);
     EXPECT_EQ(win32standin::liveContextCount(), 0u);
     // No context was made current to release into: the one call is the deletion's own
     // release of the current context.

@@ -6,6 +6,7 @@
 #include "effect/gl/ContextRegistry.h"
 #include "effect/gl/RenderTarget.h"
 #include "effect/entry/EntryPoint.h"
+#include "effect/entry/GpuLifetime.h"
 #include "effect/controls/NeonParams.h"
 #include "standins/win32/StandInControl.h"
 
@@ -62,7 +63,7 @@ TEST_F(ThreadEndGLTest, EachEndedRenderThreadLeavesNoContextBehind) {
             EXPECT_EQ(host.render(input.world(), output.world()), PF_Err_NONE);
             EXPECT_EQ(ContextRegistry::threadContextCount(), 2u);
             ContextRegistry::contextForCurrentThread()->makeCurrent();
-            RenderTarget& target = RenderTarget::instance();
+            RenderTarget& target = Kelvane::Neon::effectGpu()->target;
             framebuffers = {target.mainFramebuffer(), target.resolveFramebuffer(),
                             target.multisampleFramebuffer()};
             wglMakeCurrent(nullptr, nullptr);

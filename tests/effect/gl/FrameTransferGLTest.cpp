@@ -131,7 +131,7 @@ TEST_F(FrameTransferGLTest, RowPaddingOfAnyByteCountIsNeverMisread) {
             EXPECT_EQ(firstDifference(input, output), "");
         }
         // A refused frame leaves its layer on the stack; start the next one afresh.
-        RenderTarget::instance().release();
+        testTarget().release();
     }
     expectNothingHeld(host);
 }
@@ -209,7 +209,7 @@ TEST_F(FrameTransferGLTest, TranslucentPixelsComeBackWithinPremultipliedRounding
 
 TEST_F(FrameTransferGLTest, PremultipliedLayerComesOutStraightInHostOrder) {
     EffectHost host(&EntryPointFunc);
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(7, 5);
     target.begin();
     Pass pass(kConstantFragment);
@@ -256,7 +256,7 @@ TEST_F(FrameTransferGLTest, ZeroAlphaComesOutAsFourZeroBytesWhateverTheColour) {
     EXPECT_EQ(firstDifference(zeros, output), "");
 
     // Drawn by a pass: colour left in a pixel it made fully transparent.
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.begin();
     Pass constant(kConstantFragment);
     constant.drawColour({0.5f, 0.25f, 1.0f, 0.0f});

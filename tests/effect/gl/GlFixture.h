@@ -93,6 +93,12 @@ public:
     Kelvane::Neon::FullScreenQuad quad;
 };
 
+// The tests' render target: one for the process, never deleted, as a frame's target is.
+inline Kelvane::Neon::RenderTarget& testTarget() {
+    static auto* target = new Kelvane::Neon::RenderTarget();
+    return *target;
+}
+
 struct Transfer {
     std::uint64_t bytesPerPixel = 0;
     GLenum pixelType = GL_NONE;
@@ -103,14 +109,14 @@ struct Transfer {
 // left bound for reading.
 inline Transfer drawFrame(aehost::World& input, PF_InData* inData, Pass& pass) {
     using namespace Kelvane::Neon;
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(input.width(), input.height());
     target.begin();
     Transfer t;
-    GLuint texture = uploadTexture(kFormatArgb8, input.world(), inData, &t.bytesPerPixel,
-                                   &t.pixelType, &t.multiplier);
-    pass.drawTexture(texture);
-    glDeleteTextures(1, &texture);
+    Texture texture = uploadTexture(kFormatArgb8, input.world(), inData, &t.bytesPerPixel,
+                                    &t.pixelType, &t.multiplier);
+    pass.drawTexture(texture.get());
+    texture.reset();
     target.finish(t.multiplier);
     return t;
 }
@@ -133,7 +139,7 @@ protected:
     }
 
     void TearDown() override {
-        Kelvane::Neon::RenderTarget::instance().release();
+        testTarget().release();
         Kelvane::Neon::ContextRegistry::destroyAll();
     }
 };

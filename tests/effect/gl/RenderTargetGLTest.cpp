@@ -8,6 +8,7 @@ namespace {
 
 using namespace gltest;
 using Kelvane::Neon::RenderTarget;
+using Kelvane::Neon::Texture;
 using Kelvane::Neon::Vec2d;
 
 using Rgba8 = std::array<std::uint8_t, 4>;
@@ -60,7 +61,7 @@ std::string textureDiffers(GLuint texture, int width, int height, Rgba8 expected
 using RenderTargetGLTest = GlTest;
 
 TEST_F(RenderTargetGLTest, ResizeToTheSameSizeKeepsEveryObjectAndTheLayers) {
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(7, 5);
     target.begin();
     target.pushLayer();
@@ -82,7 +83,7 @@ TEST_F(RenderTargetGLTest, ResizeToTheSameSizeKeepsEveryObjectAndTheLayers) {
 }
 
 TEST_F(RenderTargetGLTest, ResizeToANewSizeEmptiesTheStackAndSizesTheOutput) {
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(7, 5);
     EXPECT_EQ(renderbufferValue(target.outputRenderbuffer(), GL_RENDERBUFFER_WIDTH), 7);
     EXPECT_EQ(renderbufferValue(target.outputRenderbuffer(), GL_RENDERBUFFER_HEIGHT), 5);
@@ -105,7 +106,7 @@ TEST_F(RenderTargetGLTest, ResizeToANewSizeEmptiesTheStackAndSizesTheOutput) {
 }
 
 TEST_F(RenderTargetGLTest, BeginBindsACompleteMultisampleLayerOverTheWholeFrame) {
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(33, 17);
     target.begin();
 
@@ -129,7 +130,7 @@ TEST_F(RenderTargetGLTest, BeginBindsACompleteMultisampleLayerOverTheWholeFrame)
 // A context's first frame finds no framebuffer object bound; begin must not act on the
 // default framebuffer as if it were its own.
 TEST_F(RenderTargetGLTest, BeginRaisesNoGlErrorOnAContextsFirstFrame) {
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(7, 5);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glErrors();
@@ -139,7 +140,7 @@ TEST_F(RenderTargetGLTest, BeginRaisesNoGlErrorOnAContextsFirstFrame) {
 }
 
 TEST_F(RenderTargetGLTest, PoppingResolvesTheTopLayerAndReattachesTheOneBelow) {
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(7, 5);
     target.begin();
     clearTo(1, 0, 0, 1);
@@ -147,27 +148,34 @@ TEST_F(RenderTargetGLTest, PoppingResolvesTheTopLayerAndReattachesTheOneBelow) {
     clearTo(0, 1, 0, 0.5f);
     const GLuint lower = target.layers()[0];
 
-    const GLuint top = target.popLayerToTexture();
-    ASSERT_NE(top, 0u);
-    ASSERT_EQ(target.layers().size(), 1u);
-    EXPECT_EQ(target.layers()[0], lower);
-    EXPECT_EQ(glInteger(GL_DRAW_FRAMEBUFFER_BINDING),
-              static_cast<GLint>(target.multisampleFramebuffer()));
-    EXPECT_EQ(attachedName(), static_cast<GLint>(lower));
-    EXPECT_EQ(textureDiffers(top, 7, 5, {0, 255, 0, 128}), "");
+    GLuint topName = 0;
+    {
+        const Texture top = target.popLayerToTexture();
+        ASSERT_TRUE(top);
+        topName = top.get();
+        ASSERT_EQ(target.layers().size(), 1u);
+        EXPECT_EQ(target.layers()[0], lower);
+        EXPECT_EQ(glInteger(GL_DRAW_FRAMEBUFFER_BINDING),
+                  static_cast<GLint>(target.multisampleFramebuffer()));
+        EXPECT_EQ(attachedName(), static_cast<GLint>(lower));
+        EXPECT_EQ(textureDiffers(top.get(), 7, 5, {0, 255, 0, 128}), "");
+    }
+    // The caller's texture went with its owner.
+    EXPECT_FALSE(glIsTexture(topName));
 
-    const GLuint bottom = target.popLayerToTexture();
-    ASSERT_NE(bottom, 0u);
-    EXPECT_EQ(textureDiffers(bottom, 7, 5, {255, 0, 0, 255}), "");
+    Texture bottom = target.popLayerToTexture();
+    ASSERT_TRUE(bottom);
+    // Moving hands the one texture on; the moved-from owner holds nothing.
+    const Texture moved = std::move(bottom);
+    EXPECT_FALSE(bottom);
+    EXPECT_EQ(textureDiffers(moved.get(), 7, 5, {255, 0, 0, 255}), "");
     EXPECT_TRUE(target.layers().empty());
-    EXPECT_EQ(target.popLayerToTexture(), 0u);
-    glDeleteTextures(1, &top);
-    glDeleteTextures(1, &bottom);
+    EXPECT_FALSE(target.popLayerToTexture());
 }
 
 // A single-sample layer is the texture handed on: no copy, nothing left attached to it.
 TEST_F(RenderTargetGLTest, ASingleSampleLayerIsHandedOnAsDrawnOverAMultisampledOne) {
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(7, 5);
     target.begin();
     clearTo(1, 0, 0, 1);
@@ -177,23 +185,20 @@ TEST_F(RenderTargetGLTest, ASingleSampleLayerIsHandedOnAsDrawnOverAMultisampledO
     const GLuint single = target.layers()[1];
     EXPECT_TRUE(glIsTexture(single));
 
-    const GLuint top = target.popLayerToTexture();
-    EXPECT_EQ(top, single);
-    EXPECT_EQ(textureDiffers(top, 7, 5, {0, 0, 255, 128}), "");
+    const Texture top = target.popLayerToTexture();
+    EXPECT_EQ(top.get(), single);
+    EXPECT_EQ(textureDiffers(top.get(), 7, 5, {0, 0, 255, 128}), "");
     EXPECT_EQ(attachedName(), static_cast<GLint>(target.layers()[0]));
-    const GLuint bottom = target.popLayerToTexture();
-    EXPECT_EQ(textureDiffers(bottom, 7, 5, {255, 0, 0, 255}), "");
-    const GLuint textures[] = {top, bottom};
-    glDeleteTextures(2, textures);
+    const Texture bottom = target.popLayerToTexture();
+    EXPECT_EQ(textureDiffers(bottom.get(), 7, 5, {255, 0, 0, 255}), "");
     EXPECT_EQ(glErrors(), "");
 }
 
 TEST_F(RenderTargetGLTest, FinishOnAnEmptyStackDrawsNothingAndKeepsTheBinding) {
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(7, 5);
     target.begin();
-    const GLuint texture = target.popLayerToTexture();
-    glDeleteTextures(1, &texture);
+    target.popLayerToTexture();
     ASSERT_TRUE(target.layers().empty());
 
     GLuint framebuffer = 0;
@@ -219,14 +224,15 @@ TEST_F(RenderTargetGLTest, FinishOnAnEmptyStackDrawsNothingAndKeepsTheBinding) {
 }
 
 TEST_F(RenderTargetGLTest, RenderToTextureDrawsThereThenRestoresTheTopLayerAndViewport) {
-    RenderTarget& target = RenderTarget::instance();
+    RenderTarget& target = testTarget();
     target.resize(33, 17);
     target.begin();
     glErrors();
     clearTo(0, 0, 1, 1);
 
     const Vec2d size{9, 6};
-    const GLuint texture = target.createTexture(size);
+    const Texture owned = target.createTexture(size);
+    const GLuint texture = owned.get();
     ASSERT_NE(texture, 0u);
     EXPECT_EQ(textureDiffers(texture, 9, 6, {0, 0, 0, 0}), "");
 
@@ -253,10 +259,8 @@ TEST_F(RenderTargetGLTest, RenderToTextureDrawsThereThenRestoresTheTopLayerAndVi
     }
 
     // The layer underneath kept what it held before.
-    const GLuint resolved = target.popLayerToTexture();
-    EXPECT_EQ(textureDiffers(resolved, 33, 17, {0, 0, 255, 255}), "");
-    glDeleteTextures(1, &resolved);
-    glDeleteTextures(1, &texture);
+    const Texture resolved = target.popLayerToTexture();
+    EXPECT_EQ(textureDiffers(resolved.get(), 33, 17, {0, 0, 255, 255}), "");
 }
 
 } // namespace

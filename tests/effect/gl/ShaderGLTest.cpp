@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <stdexcept>
 
 namespace {
 
@@ -35,6 +36,22 @@ out vec4 colourOut;
 vec4 shade(vec2 p);
 void main() {
     colourOut = shade(uv);
+}
+)";
+
+// A colour and a texture read, and declarations nothing reads (a float, a sampler, a block).
+constexpr const char* kUniformsFragment = R"(#version 330
+in vec2 uv;
+out vec4 colourOut;
+uniform vec4 colour;
+uniform sampler2D source;
+uniform highp float unread;
+uniform sampler2D unreadSampler;
+layout(std140) uniform Table {
+    vec4 rows[2];
+};
+void main() {
+    colourOut = colour * texture(source, uv);
 }
 )";
 
@@ -140,7 +157,7 @@ TEST_F(ShaderGLTest, FailedBuildLeavesNoProgramInUseIgnoresCallsAndRetriesOnNext
     working.program.use();
     ASSERT_NE(glInteger(GL_CURRENT_PROGRAM), 0);
 
-    OpenglShader broken(kBrokenVertex, kPassThroughFragment);
+    OpenglShader broken(kBrokenVertex, kUniformsFragment);
     const std::string first = captured([&] { broken.use(); });
     EXPECT_FALSE(first.empty());
     EXPECT_EQ(glInteger(GL_CURRENT_PROGRAM), 0);
@@ -181,16 +198,29 @@ TEST_F(ShaderGLTest, FailedBuildLeavesNoProgramInUseIgnoresCallsAndRetriesOnNext
     glDeleteTextures(1, &texture);
 }
 
-TEST_F(ShaderGLTest, UniformsTheProgramLacksAreIgnoredSilently) {
-    Pass pass(kConstantFragment);
+TEST_F(ShaderGLTest, AUniformTheTextDoesNotDeclareIsAnErrorAndOneDroppedAsUnusedIsNot) {
+    Pass pass(kUniformsFragment);
     pass.program.use();
     const float colour[4] = {0.25f, 0.5f, 0.75f, 1.0f};
     pass.program.setUniform4fv("colour", colour, 1);
-    pass.program.setUniform1f("absent", 1.0f);
-    pass.program.setUniform1i("absent", 1);
-    pass.program.setUniform2f("absent", 1.0f, 2.0f);
-    pass.program.setUniform2f("absent", Vec2d{1.0, 2.0});
-    pass.program.setUniform4fv("absent", colour, 1);
+    // Declared, but the compiler drops what nothing reads: nothing to set.
+    pass.program.setUniform1f("unread", 1.0f);
+    pass.program.setUniformBlock("Table", 0, 0);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    for (const char* misspelt : {"color", "Table", "colourOut", "uv"}) {
+        SCOPED_TRACE(misspelt);
+        EXPECT_THROW(pass.program.setUniform1f(misspelt, 1.0f), std::invalid_argument);
+        EXPECT_THROW(pass.program.setUniform1i(misspelt, 1), std::invalid_argument);
+        EXPECT_THROW(pass.program.setUniform2f(misspelt, Vec2d{1.0, 2.0}), std::invalid_argument);
+        EXPECT_THROW(pass.program.setUniform4fv(misspelt, colour, 1), std::invalid_argument);
+        // Nothing bound on the way.
+        glActiveTexture(GL_TEXTURE0);
+        EXPECT_THROW(pass.program.setTexture(misspelt, GL_TEXTURE_2D, texture, 3),
+                     std::invalid_argument);
+        EXPECT_EQ(glInteger(GL_ACTIVE_TEXTURE), static_cast<GLint>(GL_TEXTURE0));
+    }
+    EXPECT_THROW(pass.program.setUniformBlock("colour", 0, 0), std::invalid_argument);
     EXPECT_EQ(glErrors(), "");
 
     const GLuint program = pass.program.programName();
@@ -199,16 +229,20 @@ TEST_F(ShaderGLTest, UniformsTheProgramLacksAreIgnoredSilently) {
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(read[i], colour[i]) << i;
     }
+    // Checked against the text, built or not.
+    OpenglShader broken(kBrokenVertex, kUniformsFragment);
+    EXPECT_THROW(broken.setUniform1f("color", 1.0f), std::invalid_argument);
+    glDeleteTextures(1, &texture);
 }
 
-TEST_F(ShaderGLTest, SetTextureBindsOnItsUnitWhetherOrNotTheSamplerExists) {
-    Pass pass(kPassThroughFragment);
+TEST_F(ShaderGLTest, SetTextureBindsOnItsUnitWhetherOrNotTheSamplerIsRead) {
+    Pass pass(kUniformsFragment);
     pass.program.use();
     GLuint textures[2] = {};
     glGenTextures(2, textures);
     glActiveTexture(GL_TEXTURE0);
 
-    pass.program.setTexture("absent", GL_TEXTURE_2D, textures[0], 3);
+    pass.program.setTexture("unreadSampler", GL_TEXTURE_2D, textures[0], 3);
     EXPECT_EQ(glInteger(GL_ACTIVE_TEXTURE), static_cast<GLint>(GL_TEXTURE3));
     EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), static_cast<GLint>(textures[0]));
 

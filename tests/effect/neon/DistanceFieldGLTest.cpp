@@ -136,12 +136,12 @@ class DistanceFieldGLTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NO_THROW(ContextRegistry::createRoot());
-        RenderTarget::instance().resize(64, 64);
-        RenderTarget::instance().begin();
+        target.resize(64, 64);
+        target.begin();
     }
     void TearDown() override {
         generator.release();
-        RenderTarget::instance().release();
+        target.release();
         ContextRegistry::destroyAll();
     }
 
@@ -154,7 +154,8 @@ protected:
         return readBack(generator.resultTexture(), generator.mapSize());
     }
 
-    DistanceFieldGenerator generator;
+    RenderTarget target;
+    DistanceFieldGenerator generator{target};
 };
 
 Layer disc(int size, double radius) {

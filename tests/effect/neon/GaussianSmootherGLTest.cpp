@@ -96,8 +96,8 @@ class GaussianSmootherGLTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NO_THROW(ContextRegistry::createRoot());
-        RenderTarget::instance().resize(8, 8);
-        RenderTarget::instance().begin();
+        target.resize(8, 8);
+        target.begin();
         while (glGetError() != GL_NO_ERROR) {
         }
     }
@@ -109,12 +109,12 @@ protected:
         }
         smoother.release();
         quad.release();
-        RenderTarget::instance().release();
+        target.release();
         ContextRegistry::destroyAll();
     }
 
     GLuint upload(const Image& image) {
-        const GLuint texture = RenderTarget::instance().createTexture(size(image));
+        const GLuint texture = target.createTexture(size(image)).abandon();
         glBindTexture(GL_TEXTURE_2D, texture);
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, image.width, image.height, GL_RGBA, GL_FLOAT,
                         image.rgba.data());
@@ -144,9 +144,9 @@ protected:
     // Blurs `source` into a fresh texture and reads the result back.
     Image blur(const Image& source, float multiplier16bit = 1.0f) {
         const GLuint input = upload(source);
-        const GLuint output = RenderTarget::instance().createTexture(size(source));
+        const GLuint output = target.createTexture(size(source)).abandon();
         textures.push_back(output);
-        smoother.blur(quad, size(source), input, output, multiplier16bit);
+        smoother.blur(target, quad, size(source), input, output, multiplier16bit);
         return download(output, source.width, source.height);
     }
 
@@ -156,6 +156,7 @@ protected:
         return firstDifference(got, blurOnCpu(source, smoother.weights()), kTolerance);
     }
 
+    RenderTarget target;
     FullScreenQuad quad;
     GaussianSmoother smoother;
     std::vector<GLuint> textures;
@@ -229,8 +230,8 @@ TEST_F(GaussianSmootherGLTest, BlursUnderACommaDecimalGlobalLocale) {
 
 TEST_F(GaussianSmootherGLTest, EmptySizeDrawsNothing) {
     const GLuint texture = upload(noise(4, 4, 1));
-    smoother.blur(quad, {0.0, 0.0}, texture, texture, 1.0f);
-    smoother.blur(quad, {NAN, 4.0}, texture, texture, 1.0f);
+    smoother.blur(target, quad, {0.0, 0.0}, texture, texture, 1.0f);
+    smoother.blur(target, quad, {NAN, 4.0}, texture, texture, 1.0f);
     EXPECT_EQ(glGetError(), GL_NO_ERROR);
     EXPECT_EQ(firstDifference(download(texture, 4, 4), noise(4, 4, 1), 0.0), "");
 }

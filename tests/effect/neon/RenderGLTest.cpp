@@ -7,6 +7,7 @@
 #include "effect/gl/RenderTarget.h"
 #include "effect/controls/FixedPoint.h"
 #include "effect/entry/EntryPoint.h"
+#include "effect/entry/GpuLifetime.h"
 #include "effect/controls/NeonParams.h"
 #include "standins/win32/StandInControl.h"
 
@@ -78,7 +79,8 @@ TEST_F(RenderGLTest, DrawsARingAroundADiscAndNothingFarAway) {
     }
     EXPECT_TRUE(host.suites().outstanding().empty());
     EXPECT_EQ(host.checkedOut(), 0);
-    EXPECT_TRUE(Kelvane::Neon::RenderTarget::instance().layers().empty());
+    ASSERT_NE(Kelvane::Neon::effectGpu(), nullptr);
+    EXPECT_TRUE(Kelvane::Neon::effectGpu()->target.layers().empty());
 }
 
 TEST_F(RenderGLTest, NeonAndOriginKeepsTheLayerUnderTheStrokes) {
@@ -118,7 +120,8 @@ TEST_F(RenderGLTest, FailuresGive516WriteNothingAndLeaveNothingBehind) {
 
     EXPECT_EQ(output.bytes(), before);
     EXPECT_EQ(wglGetCurrentContext(), hostContext.context());
-    EXPECT_TRUE(Kelvane::Neon::RenderTarget::instance().layers().empty())
+    ASSERT_NE(Kelvane::Neon::effectGpu(), nullptr);
+    EXPECT_TRUE(Kelvane::Neon::effectGpu()->target.layers().empty())
         << "a failed frame leaves no layer behind";
     EXPECT_TRUE(host.suites().outstanding().empty());
     // The next frame renders normally.
@@ -140,7 +143,8 @@ TEST_F(RenderGLTest, SameSizeKeepsTheTargetAndANewSizeRenewsIt) {
     aehost::World smallOut(21, 13);
     drawDisc(small, 10, 6, 4);
     ASSERT_EQ(host.render(small.world(), smallOut.world()), PF_Err_NONE);
-    const auto& target = Kelvane::Neon::RenderTarget::instance();
+    ASSERT_NE(Kelvane::Neon::effectGpu(), nullptr);
+    const auto& target = Kelvane::Neon::effectGpu()->target;
     const auto output = target.outputRenderbuffer();
     ASSERT_EQ(host.render(small.world(), smallOut.world()), PF_Err_NONE);
     EXPECT_EQ(target.outputRenderbuffer(), output);

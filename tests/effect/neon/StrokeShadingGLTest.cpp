@@ -82,10 +82,7 @@ protected:
     }
     void TearDown() override {
         quad.release();
-        if (program.programName() != 0) {
-            glDeleteProgram(program.programName());
-        }
-        program.abandon();
+        program.release();
         GlTest::TearDown();
     }
 
@@ -508,14 +505,14 @@ protected:
         NeonSettings settings = defaultSettings();
         readSettings(&host.inData(), settings);
         renderer.setSettings(settings);
-        RenderTarget& target = RenderTarget::instance();
+        RenderTarget& target = testTarget();
         target.resize(input.width(), input.height());
         target.begin();
         Transfer t;
-        GLuint texture = uploadTexture(kFormatArgb8, input.world(), &host.inData(),
-                                       &t.bytesPerPixel, &t.pixelType, &t.multiplier);
-        renderer.render(texture, Vec2d{double(input.width()), double(input.height())});
-        glDeleteTextures(1, &texture);
+        Texture texture = uploadTexture(kFormatArgb8, input.world(), &host.inData(),
+                                        &t.bytesPerPixel, &t.pixelType, &t.multiplier);
+        renderer.render(texture.get(), Vec2d{double(input.width()), double(input.height())});
+        texture.reset();
         target.finish(t.multiplier);
         downloadTexture(input.width(), input.height(), input.world(), output.world(),
                         &host.inData(), kFormatArgb8, t.bytesPerPixel, t.pixelType);
@@ -524,7 +521,7 @@ protected:
     aehost::EffectHost host{&EntryPointFunc};
     aehost::World input{96, 96};
     aehost::World output{96, 96};
-    NeonRenderer renderer;
+    NeonRenderer renderer{testTarget()};
 };
 
 // The first opaque pixel along row 48, stepping from the disc's edge by `step`, whose
