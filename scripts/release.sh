@@ -4,7 +4,7 @@
 #   ZarvoNeon-<version>-win64.zip        the module, zarvo-neon.exe and README.txt
 #   zarvo-neon_<version>_amd64.deb       the command, the frei0r filter, the editors' files
 #   SHA256SUMS
-# The version is the effect's own (host/EffectInfo.h, as the About text shows it). Every build
+# The version is the effect's own (effect/controls/EffectInfo.h, as the About text shows it). Every build
 # starts from empty build folders, with SOURCE_DATE_EPOCH from the commit, so the same commit
 # gives the same .deb and .zip byte for byte. Installs what is missing (root, or sudo).
 #   scripts/release.sh [--out DIR] [--build DIR]   (defaults: dist, build-release)
