@@ -16,7 +16,7 @@
 using namespace gl;
 using namespace Kelvane::Neon;
 
-namespace zarvo_bench {
+namespace Kelvane::Neon::Bench {
 namespace {
 
 constexpr const char* kCopy = R"glsl(#version 330
@@ -77,4 +77,4 @@ double floorMillis(int width, int height, int repeats) {
     return times[times.size() / 2];
 }
 
-} // namespace zarvo_bench
+} // namespace Kelvane::Neon::Bench

@@ -3,10 +3,10 @@
 // to it, a figure that carries from machine to machine.
 #pragma once
 
-namespace zarvo_bench {
+namespace Kelvane::Neon::Bench {
 
 // Median milliseconds of `repeats` round trips at this size, on the calling thread's own
 // context (made current for the measurement, released after).
 double floorMillis(int width, int height, int repeats = 7);
 
-} // namespace zarvo_bench
+} // namespace Kelvane::Neon::Bench

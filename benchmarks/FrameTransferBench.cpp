@@ -35,11 +35,11 @@ void BM_FrameRoundTrip(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
     const bool multisampled = state.range(2) != 0;
-    aehost::EffectHost host(&EntryPointFunc);
+    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
     ContextRegistry::createRoot();
     {
-        aehost::World input(width, height, 16);
-        aehost::World output(width, height, 16);
+        Kelvane::Neon::Host::World input(width, height, 16);
+        Kelvane::Neon::Host::World output(width, height, 16);
         input.fill(PF_Pixel{200, 10, 120, 250});
         OpenglShader program(glsl::kCommonVertex, kPassThrough);
         program.bindAttribLocation("position", 0);

@@ -18,14 +18,14 @@ namespace {
 void BM_RenderSample(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
-    aehost::EffectHost host(&EntryPointFunc);
+    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
     host.send(PF_Cmd_GLOBAL_SETUP);
     host.paramsSetup();
     host.streams().at(NEON_QUALITY).u.pd.value = static_cast<int>(state.range(2));
     host.streams().at(NEON_STROKE_COUNT).u.sd.value = static_cast<int>(state.range(3));
-    aehost::World input(width, height);
-    input.fromRgba(zarvo::sampleLayer(width, height));
-    aehost::World output(width, height);
+    Kelvane::Neon::Host::World input(width, height);
+    input.fromRgba(Kelvane::Neon::Apps::sampleLayer(width, height));
+    Kelvane::Neon::Host::World output(width, height);
     // The first frame builds the programs and targets.
     if (host.render(input.world(), output.world()) != PF_Err_NONE) {
         state.SkipWithError("render failed");
@@ -41,7 +41,7 @@ void BM_RenderSample(benchmark::State& state) {
                      .count();
     }
     state.SetItemsProcessed(state.iterations() * std::int64_t(width) * height);
-    const double floor = zarvo_bench::floorMillis(width, height);
+    const double floor = Kelvane::Neon::Bench::floorMillis(width, height);
     state.counters["floor_ms"] = floor;
     state.counters["floor_ratio"] = total / double(state.iterations()) / floor;
     host.send(PF_Cmd_GLOBAL_SETDOWN);
@@ -65,12 +65,12 @@ BENCHMARK(BM_RenderSample)
 void BM_StrokeCountCost(benchmark::State& state) {
     constexpr int kWidth = 1920;
     constexpr int kHeight = 1080;
-    aehost::EffectHost host(&EntryPointFunc);
+    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
     host.send(PF_Cmd_GLOBAL_SETUP);
     host.paramsSetup();
-    aehost::World input(kWidth, kHeight);
-    input.fromRgba(zarvo::sampleLayer(kWidth, kHeight));
-    aehost::World output(kWidth, kHeight);
+    Kelvane::Neon::Host::World input(kWidth, kHeight);
+    input.fromRgba(Kelvane::Neon::Apps::sampleLayer(kWidth, kHeight));
+    Kelvane::Neon::Host::World output(kWidth, kHeight);
     const int counts[] = {1, 10};
     double total[2] = {0.0, 0.0};
     for (int count : counts) {

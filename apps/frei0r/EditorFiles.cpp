@@ -11,7 +11,7 @@ extern "C" {
 #include <locale>
 #include <sstream>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 using Kelvane::Neon::choiceNames;
@@ -393,4 +393,4 @@ std::string markdownTable(const FilterParams& params) {
     return out.str();
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

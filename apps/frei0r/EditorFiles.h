@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 // A control as an editor shows it: the parameter it sets and how.
 struct EditorControl {
@@ -33,4 +33,4 @@ std::string shotcutUi(const FilterParams& params);
 // The parameters as the README lists them for ffmpeg's frei0r filter: position, name, meaning.
 std::string markdownTable(const FilterParams& params);
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

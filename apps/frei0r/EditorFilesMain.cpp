@@ -39,16 +39,16 @@ int main(int argc, char** argv) {
         std::cerr << "usage: zarvo_editor_files DIR | --markdown\n";
         return 2;
     }
-    const zarvo::FilterParams params;
+    const Kelvane::Neon::Apps::FilterParams params;
     if (std::string(argv[1]) == "--markdown") {
-        std::cout << zarvo::markdownTable(params);
+        std::cout << Kelvane::Neon::Apps::markdownTable(params);
         return std::cout.flush() ? 0 : 1;
     }
     const std::filesystem::path dir = argv[1];
     const auto shotcut = dir / "share/shotcut/qml/filters/zarvo_neon";
     const bool ok = write(dir / "share/kdenlive/effects/frei0r_zarvo_neon.xml",
-                          zarvo::kdenliveEffect(params)) &&
-                    write(shotcut / "meta.qml", zarvo::shotcutMeta(params)) &&
-                    write(shotcut / "ui.qml", zarvo::shotcutUi(params));
+                          Kelvane::Neon::Apps::kdenliveEffect(params)) &&
+                    write(shotcut / "meta.qml", Kelvane::Neon::Apps::shotcutMeta(params)) &&
+                    write(shotcut / "ui.qml", Kelvane::Neon::Apps::shotcutUi(params));
     return ok ? 0 : 1;
 }

@@ -14,7 +14,7 @@ extern "C" {
 #include <locale>
 #include <sstream>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 using Kelvane::Neon::choiceNames;
@@ -265,4 +265,4 @@ void FilterParams::get(const FilterParam& param, const PF_ParamDef& current, voi
     }
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 // The filter as frei0r hosts list it.
 constexpr const char* kFilterAuthor = "Zarvo";
@@ -55,4 +55,4 @@ private:
     std::vector<FilterParam> params_;
 };
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -10,7 +10,7 @@
 #include <exception>
 #include <stdexcept>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 std::string sizeText(unsigned width, unsigned height) {
@@ -27,9 +27,9 @@ A_long hostTime(double seconds, A_u_long timeScale) {
 
 NeonFilter::NeonFilter(const FilterParams& params, unsigned width, unsigned height)
     : params_(params), width_(width), height_(height),
-      host_(std::make_unique<aehost::EffectHost>(&EntryPointFunc)),
+      host_(std::make_unique<Kelvane::Neon::Host::EffectHost>(&EntryPointFunc)),
       texts_(std::size_t(params.size())) {
-    aehost::EffectHost::Activation active(*host_);
+    Kelvane::Neon::Host::EffectHost::Activation active(*host_);
     const PF_Err err = host_->paramsSetup();
     if (err != PF_Err_NONE) {
         throw std::runtime_error("the effect's parameter set-up failed (error " +
@@ -56,7 +56,7 @@ void NeonFilter::setParam(const void* value, int index) {
                    "f0r_set_param_value: no value for \"" + param->name + "\"; ignored");
         return;
     }
-    aehost::EffectHost::Activation active(*host_);
+    Kelvane::Neon::Host::EffectHost::Activation active(*host_);
     const auto refused = FilterParams::set(*param, value, host_->streams().at(param->stream));
     if (refused) {
         reportOnce("set " + param->name,
@@ -76,7 +76,7 @@ void NeonFilter::getParam(void* value, int index) {
         reportOnce("get null", "f0r_get_param_value: nowhere to write \"" + param->name + "\"");
         return;
     }
-    aehost::EffectHost::Activation active(*host_);
+    Kelvane::Neon::Host::EffectHost::Activation active(*host_);
     FilterParams::get(*param, host_->streams().at(param->stream), value,
                       texts_[std::size_t(index)]);
 }
@@ -111,9 +111,9 @@ void NeonFilter::update(double time, const std::uint32_t* in, std::uint32_t* out
 
 bool NeonFilter::render(double time, const std::uint32_t* in, std::uint32_t* out) {
     if (!input_) {
-        input_ = std::make_unique<aehost::World>(int(std::min(width_, unsigned(INT_MAX))),
-                                                 int(std::min(height_, unsigned(INT_MAX))));
-        output_ = std::make_unique<aehost::World>(input_->width(), input_->height());
+        input_ = std::make_unique<Kelvane::Neon::Host::World>(
+            int(std::min(width_, unsigned(INT_MAX))), int(std::min(height_, unsigned(INT_MAX))));
+        output_ = std::make_unique<Kelvane::Neon::Host::World>(input_->width(), input_->height());
     }
     const std::size_t rowBytes = std::size_t(width_) * 4;
     // frei0r's red, green, blue, alpha to the host's alpha, red, green, blue.
@@ -128,7 +128,7 @@ bool NeonFilter::render(double time, const std::uint32_t* in, std::uint32_t* out
         }
     }
 
-    aehost::EffectHost::Activation active(*host_);
+    Kelvane::Neon::Host::EffectHost::Activation active(*host_);
     host_->inData().current_time = hostTime(time, host_->inData().time_scale);
     host_->outData().return_msg[0] = '\0';
     const PF_Err err = host_->render(input_->world(), output_->world());
@@ -163,4 +163,4 @@ void NeonFilter::passThrough(const std::uint32_t* in, std::uint32_t* out) const 
     }
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

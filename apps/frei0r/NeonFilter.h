@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 class NeonFilter {
 public:
@@ -40,12 +40,12 @@ private:
     const FilterParams& params_;
     unsigned width_;
     unsigned height_;
-    std::unique_ptr<aehost::EffectHost> host_;
+    std::unique_ptr<Kelvane::Neon::Host::EffectHost> host_;
     // Made on the first frame: a host that only asks about parameters allocates nothing.
-    std::unique_ptr<aehost::World> input_;
-    std::unique_ptr<aehost::World> output_;
+    std::unique_ptr<Kelvane::Neon::Host::World> input_;
+    std::unique_ptr<Kelvane::Neon::Host::World> output_;
     std::vector<std::string> texts_; // popup names handed out by getParam
     std::set<std::string> reported_;
 };
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -24,14 +24,15 @@ extern "C" {
 
 #define F0R_EXPORT extern "C" __attribute__((visibility("default")))
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 struct Plugin {
     std::mutex lock;
     int inits = 0;
-    std::unique_ptr<aehost::EffectHost> globalHost; // holds the set-up until the set-down
-    bool ready = false;                             // the global set-up succeeded
+    std::unique_ptr<Kelvane::Neon::Host::EffectHost>
+        globalHost;     // holds the set-up until the set-down
+    bool ready = false; // the global set-up succeeded
     std::set<NeonFilter*> instances;
     std::set<std::string> reported; // faults without an instance, each said once
 };
@@ -70,7 +71,7 @@ void setDownWhenUnused(Plugin& p) {
         return;
     }
     {
-        aehost::EffectHost::Activation active(*p.globalHost);
+        Kelvane::Neon::Host::EffectHost::Activation active(*p.globalHost);
         p.globalHost->send(PF_Cmd_GLOBAL_SETDOWN);
     }
     p.globalHost.reset();
@@ -94,9 +95,9 @@ template <typename Body> void serve(const char* call, Body&& body) noexcept {
 }
 
 } // namespace
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps
 
-using namespace zarvo;
+using namespace Kelvane::Neon::Apps;
 
 F0R_EXPORT int f0r_init() {
     int started = 0;
@@ -105,8 +106,8 @@ F0R_EXPORT int f0r_init() {
             started = p.ready ? 1 : 0;
             return;
         }
-        p.globalHost = std::make_unique<aehost::EffectHost>(&EntryPointFunc);
-        aehost::EffectHost::Activation active(*p.globalHost);
+        p.globalHost = std::make_unique<Kelvane::Neon::Host::EffectHost>(&EntryPointFunc);
+        Kelvane::Neon::Host::EffectHost::Activation active(*p.globalHost);
         p.ready = p.globalHost->send(PF_Cmd_GLOBAL_SETUP) == PF_Err_NONE;
         if (!p.ready) {
             std::string why = p.globalHost->outData().return_msg;

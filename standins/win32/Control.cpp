@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace win32standin {
+namespace Kelvane::Neon::StandIn {
 namespace {
 
 class Steering final : public Hooks {
@@ -140,4 +140,4 @@ void resetAll() {
     s.opener = nullptr;
 }
 
-} // namespace win32standin
+} // namespace Kelvane::Neon::StandIn

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace win32standin::detail {
+namespace Kelvane::Neon::StandIn::detail {
 namespace {
 
 bool hasExtension(const char* list, const char* name) {
@@ -96,9 +96,9 @@ bool bindOpenGlApi() {
     return eglQueryAPI() == EGL_OPENGL_API || eglBindAPI(EGL_OPENGL_API);
 }
 
-} // namespace win32standin::detail
+} // namespace Kelvane::Neon::StandIn::detail
 
-std::string win32standin::displayPlatform() {
+std::string Kelvane::Neon::StandIn::displayPlatform() {
     const detail::EglDisplay* display = detail::eglDisplay();
     return display ? display->platform : "";
 }

@@ -7,7 +7,7 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
-namespace win32standin::detail {
+namespace Kelvane::Neon::StandIn::detail {
 
 struct EglDisplay {
     EGLDisplay display = EGL_NO_DISPLAY;
@@ -21,4 +21,4 @@ const EglDisplay* eglDisplay();
 // The bound client API is per thread in EGL; call before creating or making current.
 bool bindOpenGlApi();
 
-} // namespace win32standin::detail
+} // namespace Kelvane::Neon::StandIn::detail

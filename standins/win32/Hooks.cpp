@@ -6,7 +6,7 @@
 #include <iterator>
 #include <set>
 
-namespace win32standin {
+namespace Kelvane::Neon::StandIn {
 namespace detail {
 namespace {
 
@@ -79,4 +79,4 @@ const char* const* extensionList(std::size_t* count) {
     return detail::kExtensions;
 }
 
-} // namespace win32standin
+} // namespace Kelvane::Neon::StandIn

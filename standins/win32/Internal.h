@@ -6,7 +6,7 @@
 #include <mutex>
 #include <string>
 
-namespace win32standin::detail {
+namespace Kelvane::Neon::StandIn::detail {
 
 // Every counted function: its Win32 name and whether it has a failure to inject.
 #define WIN32_STANDIN_FUNCTIONS(X)                                                                 \
@@ -60,4 +60,4 @@ const char* extensionString();
 // True when installed hooks took the url; `*opened` then says whether it opened.
 bool openUrlThroughHooks(const std::string& url, bool* opened);
 
-} // namespace win32standin::detail
+} // namespace Kelvane::Neon::StandIn::detail

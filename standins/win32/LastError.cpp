@@ -6,16 +6,16 @@ namespace {
 thread_local DWORD lastError = ERROR_SUCCESS;
 }
 
-void win32standin::detail::setError(DWORD error) {
+void Kelvane::Neon::StandIn::detail::setError(DWORD error) {
     lastError = error;
 }
 
 DWORD WINAPI GetLastError() {
-    win32standin::detail::enter(win32standin::detail::Fn::GetLastError);
+    Kelvane::Neon::StandIn::detail::enter(Kelvane::Neon::StandIn::detail::Fn::GetLastError);
     return lastError;
 }
 
 void WINAPI SetLastError(DWORD error) {
-    win32standin::detail::enter(win32standin::detail::Fn::SetLastError);
+    Kelvane::Neon::StandIn::detail::enter(Kelvane::Neon::StandIn::detail::Fn::SetLastError);
     lastError = error;
 }

@@ -12,7 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-using namespace win32standin::detail;
+using namespace Kelvane::Neon::StandIn::detail;
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-namespace win32standin {
+namespace Kelvane::Neon::StandIn {
 
 // Calls of a stand-in function (by its Win32 name, e.g. "wglMakeCurrent") since the last reset.
 // The entry points handed out by wglGetProcAddress count under their own names.
@@ -38,4 +38,4 @@ void setUrlOpener(UrlOpener opener);
 // and contexts stay.
 void resetAll();
 
-} // namespace win32standin
+} // namespace Kelvane::Neon::StandIn

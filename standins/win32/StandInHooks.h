@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <string>
 
-namespace win32standin {
+namespace Kelvane::Neon::StandIn {
 
 class Hooks {
 public:
@@ -42,4 +42,4 @@ std::size_t liveContextCount();
 // display with surfaceless OpenGL could be opened. Opens the display on first use.
 std::string displayPlatform();
 
-} // namespace win32standin
+} // namespace Kelvane::Neon::StandIn

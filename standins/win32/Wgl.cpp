@@ -26,7 +26,7 @@ struct HGLRC__ {
     bool everCurrent;            // once current, it may no longer join a share group
 };
 
-using namespace win32standin::detail;
+using namespace Kelvane::Neon::StandIn::detail;
 
 namespace {
 
@@ -474,7 +474,7 @@ BOOL WINAPI wglShareLists(HGLRC source, HGLRC destination) {
     return TRUE;
 }
 
-std::size_t win32standin::liveContextCount() {
+std::size_t Kelvane::Neon::StandIn::liveContextCount() {
     std::lock_guard<std::mutex> lock(tableLock());
     return contexts().size();
 }

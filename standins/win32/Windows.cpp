@@ -12,13 +12,13 @@
 #include <unordered_map>
 #include <vector>
 
-namespace win32standin::detail {
+namespace Kelvane::Neon::StandIn::detail {
 struct WindowClass {
     std::string name;
     ATOM atom;
     int windows; // live windows of the class
 };
-} // namespace win32standin::detail
+} // namespace Kelvane::Neon::StandIn::detail
 
 // One DC per window for its whole life, as with CS_OWNDC.
 struct HDC__ {
@@ -27,7 +27,7 @@ struct HDC__ {
 };
 
 struct HWND__ {
-    win32standin::detail::WindowClass* windowClass;
+    Kelvane::Neon::StandIn::detail::WindowClass* windowClass;
     std::thread::id thread;
     HDC__ dc;
 };
@@ -39,7 +39,7 @@ struct HICON__ {
     int unused;
 };
 
-using namespace win32standin::detail;
+using namespace Kelvane::Neon::StandIn::detail;
 
 namespace {
 
@@ -138,7 +138,7 @@ int choosePixelFormat(const PIXELFORMATDESCRIPTOR& pfd) {
 
 } // namespace
 
-int win32standin::detail::dcPixelFormatLocked(HDC dc) {
+int Kelvane::Neon::StandIn::detail::dcPixelFormatLocked(HDC dc) {
     HDC__* record = findDc(dc);
     return record ? record->pixelFormat : -1;
 }
@@ -330,12 +330,12 @@ BOOL WINAPI SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*) {
     return TRUE;
 }
 
-bool win32standin::isClassRegistered(const std::string& className) {
+bool Kelvane::Neon::StandIn::isClassRegistered(const std::string& className) {
     std::lock_guard<std::mutex> lock(tableLock());
     return findClass(className.c_str()) != nullptr;
 }
 
-std::size_t win32standin::liveWindowCount() {
+std::size_t Kelvane::Neon::StandIn::liveWindowCount() {
     std::lock_guard<std::mutex> lock(tableLock());
     return tables().windows.size();
 }

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <sstream>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 // The script, with @FUNCTION@ (the completion function's name), @NAMES@ (the control names),
@@ -182,4 +182,4 @@ std::string bashCompletion(const CLI::App& app, const std::string& command,
     return script;
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

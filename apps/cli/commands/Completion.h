@@ -9,7 +9,7 @@ namespace CLI {
 class App;
 }
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 // Options whose type name is kFileType complete file names; those whose type name starts with
 // kControlType ("NAME=...") complete the control names, followed by '='.
@@ -21,4 +21,4 @@ inline constexpr const char* kControlType = "NAME=";
 std::string bashCompletion(const CLI::App& app, const std::string& command,
                            const std::vector<std::string>& controls);
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -12,7 +12,7 @@
 #include <locale>
 #include <sstream>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 // Plain decimal text only: an optional sign, digits, an optional point with more digits.
@@ -81,7 +81,7 @@ std::pair<std::string, std::string> splitAssignment(const std::string& assignmen
 }
 
 PF_ParamIndex findControl(const std::string& name,
-                          const std::vector<aehost::DeclaredParam>& declared) {
+                          const std::vector<Kelvane::Neon::Host::DeclaredParam>& declared) {
     for (std::size_t i = 0; i < declared.size(); ++i) {
         const PF_ParamDef& def = declared[i].def;
         if (lower(def.name) == lower(name) && def.param_type != PF_Param_GROUP_START &&
@@ -93,8 +93,9 @@ PF_ParamIndex findControl(const std::string& name,
 }
 
 void parseValue(PF_ParamIndex index, const std::string& value,
-                const std::vector<aehost::DeclaredParam>& declared, PF_ParamDef& target) {
-    const aehost::DeclaredParam& param = declared.at(std::size_t(index - 1));
+                const std::vector<Kelvane::Neon::Host::DeclaredParam>& declared,
+                PF_ParamDef& target) {
+    const Kelvane::Neon::Host::DeclaredParam& param = declared.at(std::size_t(index - 1));
     const PF_ParamDef& def = param.def;
     const std::string name = def.name;
     bool percent = false;
@@ -139,12 +140,12 @@ void parseValue(PF_ParamIndex index, const std::string& value,
 }
 
 PF_ParamIndex applyControl(const std::string& assignment,
-                           const std::vector<aehost::DeclaredParam>& declared,
-                           aehost::ParamStreams& streams) {
+                           const std::vector<Kelvane::Neon::Host::DeclaredParam>& declared,
+                           Kelvane::Neon::Host::ParamStreams& streams) {
     const auto [name, value] = splitAssignment(assignment);
     const PF_ParamIndex index = findControl(name, declared);
     parseValue(index, value, declared, streams.at(index));
     return index;
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

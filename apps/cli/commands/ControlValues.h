@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 struct ControlError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -22,19 +22,20 @@ std::pair<std::string, std::string> splitAssignment(const std::string& assignmen
 // The parameter index (position in `declared` + 1) of the control or header strip named
 // `name`, groups left aside. Throws ControlError for an unknown name.
 PF_ParamIndex findControl(const std::string& name,
-                          const std::vector<aehost::DeclaredParam>& declared);
+                          const std::vector<Kelvane::Neon::Host::DeclaredParam>& declared);
 
 // Reads `value` by the kind of control `index` into the value field of `target`. Throws
 // ControlError for a value out of the valid range, an unknown popup choice, a malformed colour,
 // or a parameter that holds no value.
 void parseValue(PF_ParamIndex index, const std::string& value,
-                const std::vector<aehost::DeclaredParam>& declared, PF_ParamDef& target);
+                const std::vector<Kelvane::Neon::Host::DeclaredParam>& declared,
+                PF_ParamDef& target);
 
 // Applies "NAME=VALUE" to the matching control among `declared` (index i + 1 in `streams`) and
 // returns its index. Throws ControlError with a message naming the problem: unknown name, value
 // out of the valid range, an unknown popup choice, a malformed colour.
 PF_ParamIndex applyControl(const std::string& assignment,
-                           const std::vector<aehost::DeclaredParam>& declared,
-                           aehost::ParamStreams& streams);
+                           const std::vector<Kelvane::Neon::Host::DeclaredParam>& declared,
+                           Kelvane::Neon::Host::ParamStreams& streams);
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 using namespace Kelvane::Neon;
 
@@ -22,7 +22,7 @@ constexpr NeonParam kReachControls[] = {NEON_START_DISTANCE, NEON_END_DISTANCE, 
                                         NEON_GLOW_SIZE,      NEON_SMOOTH,       NEON_QUALITY};
 
 // The controls are read where this effect declares them: another module's must stand there too.
-void checkControls(const std::vector<aehost::DeclaredParam>& declared) {
+void checkControls(const std::vector<Kelvane::Neon::Host::DeclaredParam>& declared) {
     for (const Control& c : kControls) {
         const std::size_t at = std::size_t(c.index - 1);
         if (at >= declared.size() || declared[at].def.param_type != paramType(c.kind) ||
@@ -42,14 +42,16 @@ Extension parseExtension(const std::string& text) {
     }
     if (text.empty() || text.size() > 5 ||
         text.find_first_not_of("0123456789") != std::string::npos ||
-        std::stoi(text) > aehost::kMaxLayerSide) {
+        std::stoi(text) > Kelvane::Neon::Host::kMaxLayerSide) {
         throw UsageError("--extend needs a border in pixels (0 to " +
-                         std::to_string(aehost::kMaxLayerSide) + ") or auto, not \"" + text + "\"");
+                         std::to_string(Kelvane::Neon::Host::kMaxLayerSide) + ") or auto, not \"" +
+                         text + "\"");
     }
     return {false, std::stoi(text)};
 }
 
-double neonReach(const aehost::ParamStreams& streams, const A_Time& time, int downsample) {
+double neonReach(const Kelvane::Neon::Host::ParamStreams& streams, const A_Time& time,
+                 int downsample) {
     // What a control that cannot be read leaves; the same for every frame, so made once.
     static const NeonSettings defaults = defaultSettings();
     NeonSettings settings = defaults;
@@ -61,9 +63,10 @@ double neonReach(const aehost::ParamStreams& streams, const A_Time& time, int do
     return Kelvane::Neon::neonReach(settings);
 }
 
-int borderPixels(const Extension& extension, const aehost::ParamStreams& streams,
-                 const std::vector<aehost::DeclaredParam>& declared, const FrameRange& range,
-                 const FrameRate& rate, int downsample, const std::function<void()>& frameDone) {
+int borderPixels(const Extension& extension, const Kelvane::Neon::Host::ParamStreams& streams,
+                 const std::vector<Kelvane::Neon::Host::DeclaredParam>& declared,
+                 const FrameRange& range, const FrameRate& rate, int downsample,
+                 const std::function<void()>& frameDone) {
     if (!extension.automatic) {
         return (extension.pixels + downsample - 1) / downsample;
     }
@@ -76,13 +79,13 @@ int borderPixels(const Extension& extension, const aehost::ParamStreams& streams
     // Without keyframes every frame reaches as far as the first.
     const int last = animated ? range.last : range.first;
     for (int frame = range.first; frame <= last; ++frame) {
-        const aehost::FrameTime at = frameTime(rate, frame);
+        const Kelvane::Neon::Host::FrameTime at = frameTime(rate, frame);
         reach = std::max(reach, neonReach(streams, {at.time, at.scale}, downsample));
         if (animated && frameDone) {
             frameDone();
         }
     }
-    return std::min(int(std::ceil(reach)), aehost::kMaxLayerSide);
+    return std::min(int(std::ceil(reach)), Kelvane::Neon::Host::kMaxLayerSide);
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

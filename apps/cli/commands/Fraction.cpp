@@ -2,7 +2,7 @@
 
 #include <numeric>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 // Up to 18 digits always fit 64 bits.
@@ -61,4 +61,4 @@ std::optional<Fraction> parseFraction(const std::string& text, bool slash) {
     return reduced(*value, denominator);
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

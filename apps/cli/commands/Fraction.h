@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 struct Fraction {
     std::uint64_t numerator = 0;
@@ -18,4 +18,4 @@ struct Fraction {
 // anything else, and for more than 18 digits on a side.
 std::optional<Fraction> parseFraction(const std::string& text, bool slash);
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

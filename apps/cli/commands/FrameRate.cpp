@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <limits>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 FrameRate parseFrameRate(const std::string& text) {
     const std::optional<Fraction> rate = parseFraction(text, true);
@@ -26,7 +26,7 @@ FrameRate parseFrameRate(const std::string& text) {
     return {A_u_long(rate->numerator), A_u_long(rate->denominator)};
 }
 
-aehost::FrameTime frameTime(const FrameRate& rate, int frame) {
+Kelvane::Neon::Host::FrameTime frameTime(const FrameRate& rate, int frame) {
     const std::int64_t time = std::int64_t(frame) * rate.seconds;
     if (frame < 0 || time > std::numeric_limits<A_long>::max()) {
         throw UsageError("frame " + std::to_string(frame) +
@@ -35,4 +35,4 @@ aehost::FrameTime frameTime(const FrameRate& rate, int frame) {
     return {A_long(time), A_long(rate.seconds), rate.frames};
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

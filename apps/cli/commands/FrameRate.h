@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 struct FrameRate {
     A_u_long frames = 24; // this many frames ...
@@ -18,6 +18,6 @@ FrameRate parseFrameRate(const std::string& text);
 
 // The host time of frame `frame` (0 or later): time frame * seconds, step seconds, scale frames.
 // Throws UsageError for a frame beyond the host's 32-bit clock at this rate.
-aehost::FrameTime frameTime(const FrameRate& rate, int frame);
+Kelvane::Neon::Host::FrameTime frameTime(const FrameRate& rate, int frame);
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -7,7 +7,7 @@
 #include <set>
 #include <system_error>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 namespace fs = std::filesystem;
@@ -170,4 +170,4 @@ void requireFrames(const FramePattern& pattern, const FrameRange& range) {
     }
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 // A file name whose last component may hold one frame-number pattern: printf's "%d" or "%0Nd",
 // or a run of N '#' (N digits, zero padded, as compositors write it). Numbers that need more
@@ -51,4 +51,4 @@ FrameRange framesOnDisk(const FramePattern& pattern);
 // Throws UsageError naming the first frame of `range` whose file is not a regular file.
 void requireFrames(const FramePattern& pattern, const FrameRange& range);
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

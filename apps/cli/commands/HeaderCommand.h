@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 struct HeaderOptions {
     std::string output;
@@ -15,4 +15,4 @@ struct HeaderOptions {
 // The command's exit status; messages go to standard error.
 int runHeader(const std::string& modulePath, const HeaderOptions& options);
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -7,7 +7,7 @@
 
 #include <iostream>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 int runHeader(const std::string& modulePath, const HeaderOptions& options) {
     const std::optional<PF_Pixel> background = Kelvane::Neon::parseHexColor(options.background);
@@ -15,11 +15,11 @@ int runHeader(const std::string& modulePath, const HeaderOptions& options) {
         std::cerr << "zarvo-neon header: --background needs a colour as #RRGGBB\n";
         return 2;
     }
-    const aehost::EffectModule module(modulePath.empty() ? aehost::EffectModule::findDefault()
-                                                         : modulePath);
-    aehost::EffectHost host(module);
+    const Kelvane::Neon::Host::EffectModule module(
+        modulePath.empty() ? Kelvane::Neon::Host::EffectModule::findDefault() : modulePath);
+    Kelvane::Neon::Host::EffectHost host(module);
     constexpr int kStripHeight = 50;
-    aehost::DrawbotHost drawbot(host.suites(), options.width, kStripHeight);
+    Kelvane::Neon::Host::DrawbotHost drawbot(host.suites(), options.width, kStripHeight);
     // The host's panel colour has 16 bits a channel.
     drawbot.setBackground(PF_App_Color{A_u_short(background->red * 257),
                                        A_u_short(background->green * 257),
@@ -43,4 +43,4 @@ int runHeader(const std::string& modulePath, const HeaderOptions& options) {
     return 0;
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 // The host's Drawbot is drawn with cairo, which the Windows build does not carry.
 int runHeader(const std::string&, const HeaderOptions&) {
@@ -11,4 +11,4 @@ int runHeader(const std::string&, const HeaderOptions&) {
     return 1;
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

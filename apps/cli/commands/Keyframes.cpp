@@ -9,7 +9,7 @@
 #include <limits>
 #include <stdexcept>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 std::string quoted(const std::string& text) {
@@ -35,7 +35,7 @@ A_Time keyTime(const std::string& name, const std::string& text, const FrameRate
             throw ControlError("keyframe time " + text + " lies beyond the host's clock");
         }
         try {
-            const aehost::FrameTime frame = frameTime(rate, int(number->numerator));
+            const Kelvane::Neon::Host::FrameTime frame = frameTime(rate, int(number->numerator));
             return {frame.time, frame.scale};
         } catch (const UsageError& e) {
             throw ControlError(e.what());
@@ -51,7 +51,8 @@ A_Time keyTime(const std::string& name, const std::string& text, const FrameRate
 
 } // namespace
 
-KeyedControl parseKeys(const std::string& text, const std::vector<aehost::DeclaredParam>& declared,
+KeyedControl parseKeys(const std::string& text,
+                       const std::vector<Kelvane::Neon::Host::DeclaredParam>& declared,
                        const FrameRate& rate) {
     const auto [name, list] = splitAssignment(text);
     KeyedControl keyed;
@@ -72,10 +73,10 @@ KeyedControl parseKeys(const std::string& text, const std::vector<aehost::Declar
                                "commas, such as 0@1,100@24");
         }
         const std::string when = trim(item.substr(at + 1));
-        aehost::Keyframe key{keyTime(def.name, when, rate), def};
+        Kelvane::Neon::Host::Keyframe key{keyTime(def.name, when, rate), def};
         parseValue(keyed.index, trim(item.substr(0, at)), declared, key.value);
         for (std::size_t i = 0; i < keyed.keys.size(); ++i) {
-            if (aehost::compareTimes(keyed.keys[i].time, key.time) == 0) {
+            if (Kelvane::Neon::Host::compareTimes(keyed.keys[i].time, key.time) == 0) {
                 throw ControlError("two keyframes of " + quoted(def.name) +
                                    " fall at the same time: @" + times[i] + " and @" + when);
             }
@@ -88,8 +89,8 @@ KeyedControl parseKeys(const std::string& text, const std::vector<aehost::Declar
 }
 
 void applyKeys(const std::vector<std::string>& keys, const std::vector<PF_ParamIndex>& setControls,
-               const std::vector<aehost::DeclaredParam>& declared, aehost::ParamStreams& streams,
-               const FrameRate& rate) {
+               const std::vector<Kelvane::Neon::Host::DeclaredParam>& declared,
+               Kelvane::Neon::Host::ParamStreams& streams, const FrameRate& rate) {
     std::vector<KeyedControl> parsed;
     for (const std::string& text : keys) {
         KeyedControl keyed = parseKeys(text, declared, rate);
@@ -113,4 +114,4 @@ void applyKeys(const std::vector<std::string>& keys, const std::vector<PF_ParamI
     }
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -9,23 +9,24 @@
 #include <string>
 #include <vector>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 struct KeyedControl {
     PF_ParamIndex index = 0;
-    std::vector<aehost::Keyframe> keys;
+    std::vector<Kelvane::Neon::Host::Keyframe> keys;
 };
 
 // Throws ControlError for an unknown control, one that cannot vary in time (the header strip),
 // a time that is negative or unparsable, a value out of range, or two keyframes at one time.
-KeyedControl parseKeys(const std::string& text, const std::vector<aehost::DeclaredParam>& declared,
+KeyedControl parseKeys(const std::string& text,
+                       const std::vector<Kelvane::Neon::Host::DeclaredParam>& declared,
                        const FrameRate& rate);
 
 // Parses every `--key` and animates the streams. A control keyed twice, or keyed and also
 // given a value by `--set` (its index among `setControls`), is refused: nothing is animated
 // unless every key is good.
 void applyKeys(const std::vector<std::string>& keys, const std::vector<PF_ParamIndex>& setControls,
-               const std::vector<aehost::DeclaredParam>& declared, aehost::ParamStreams& streams,
-               const FrameRate& rate);
+               const std::vector<Kelvane::Neon::Host::DeclaredParam>& declared,
+               Kelvane::Neon::Host::ParamStreams& streams, const FrameRate& rate);
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <sstream>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 using Kelvane::Neon::choiceNames;
@@ -22,7 +22,7 @@ std::string range(const std::string& lo, const std::string& hi) {
     return lo + " to " + hi;
 }
 
-std::string describe(const aehost::DeclaredParam& p) {
+std::string describe(const Kelvane::Neon::Host::DeclaredParam& p) {
     const PF_ParamDef& d = p.def;
     std::ostringstream out;
     switch (d.param_type) {
@@ -73,7 +73,7 @@ std::string describe(const aehost::DeclaredParam& p) {
 }
 
 // The value as the panel shows it; empty for parameters without one.
-std::string valueText(const aehost::DeclaredParam& p, const PF_ParamDef& value) {
+std::string valueText(const Kelvane::Neon::Host::DeclaredParam& p, const PF_ParamDef& value) {
     switch (p.def.param_type) {
     case PF_Param_SLIDER:
         return std::to_string(value.u.sd.value);
@@ -93,12 +93,12 @@ std::string valueText(const aehost::DeclaredParam& p, const PF_ParamDef& value) 
     }
 }
 
-std::string listing(const std::vector<aehost::DeclaredParam>& params,
-                    const aehost::ParamStreams* streams) {
+std::string listing(const std::vector<Kelvane::Neon::Host::DeclaredParam>& params,
+                    const Kelvane::Neon::Host::ParamStreams* streams) {
     std::ostringstream out;
     int depth = 0;
     for (std::size_t i = 0; i < params.size(); ++i) {
-        const aehost::DeclaredParam& p = params[i];
+        const Kelvane::Neon::Host::DeclaredParam& p = params[i];
         if (p.def.param_type == PF_Param_GROUP_END) {
             depth = depth > 0 ? depth - 1 : 0;
             continue;
@@ -137,13 +137,13 @@ std::string aboutText(const std::string& message) {
     return text;
 }
 
-std::string paramListing(const std::vector<aehost::DeclaredParam>& params) {
+std::string paramListing(const std::vector<Kelvane::Neon::Host::DeclaredParam>& params) {
     return listing(params, nullptr);
 }
 
-std::string panelListing(const std::vector<aehost::DeclaredParam>& params,
-                         const aehost::ParamStreams& streams) {
+std::string panelListing(const std::vector<Kelvane::Neon::Host::DeclaredParam>& params,
+                         const Kelvane::Neon::Host::ParamStreams& streams) {
     return listing(params, &streams);
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <utility>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 constexpr int kBarWidth = 24;
@@ -70,4 +70,4 @@ std::string Progress::line(int done, int total, double seconds) {
     return text;
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

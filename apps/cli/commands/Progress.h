@@ -6,7 +6,7 @@
 #include <iosfwd>
 #include <string>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 class Progress {
 public:
@@ -36,4 +36,4 @@ private:
     std::chrono::steady_clock::time_point drawn_ = start_;
 };
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -22,11 +22,11 @@
 #include <new>
 #include <thread>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 // The module's own message, then what the host caught it doing.
-std::string why(aehost::EffectHost& host) {
+std::string why(Kelvane::Neon::Host::EffectHost& host) {
     std::string text;
     if (host.outData().return_msg[0] != '\0') {
         text += std::string(": ") + host.outData().return_msg;
@@ -41,7 +41,8 @@ std::string why(aehost::EffectHost& host) {
 class EffectSession {
 public:
     explicit EffectSession(const std::string& modulePath)
-        : module_(modulePath.empty() ? aehost::EffectModule::findDefault() : modulePath),
+        : module_(modulePath.empty() ? Kelvane::Neon::Host::EffectModule::findDefault()
+                                     : modulePath),
           host_(module_) {}
     ~EffectSession() {
         if (started_) {
@@ -68,34 +69,36 @@ public:
         }
         return true;
     }
-    aehost::EffectHost& host() { return host_; }
+    Kelvane::Neon::Host::EffectHost& host() { return host_; }
 
 private:
-    aehost::EffectModule module_;
-    aehost::EffectHost host_;
+    Kelvane::Neon::Host::EffectModule module_;
+    Kelvane::Neon::Host::EffectHost host_;
     bool started_ = false;
 };
 
-std::string renderFailure(aehost::EffectHost& host, PF_Err err) {
+std::string renderFailure(Kelvane::Neon::Host::EffectHost& host, PF_Err err) {
     return "rendering failed (error " + std::to_string(err) + ")" + why(host);
 }
 
 // Renders `layer` at `time`, then again on `threads` new threads, one after another, as a
 // host's render threads do (each gets an OpenGL context of its own): every frame must equal
 // the first. Throws std::runtime_error saying why a frame failed.
-aehost::RgbaImage renderFrame(aehost::EffectHost& host, const aehost::RgbaImage& layer,
-                              const aehost::FrameTime& time, int threads) {
-    aehost::World input(layer.width, layer.height);
+Kelvane::Neon::Host::RgbaImage renderFrame(Kelvane::Neon::Host::EffectHost& host,
+                                           const Kelvane::Neon::Host::RgbaImage& layer,
+                                           const Kelvane::Neon::Host::FrameTime& time,
+                                           int threads) {
+    Kelvane::Neon::Host::World input(layer.width, layer.height);
     input.fromRgba(layer);
-    aehost::World output(layer.width, layer.height);
+    Kelvane::Neon::Host::World output(layer.width, layer.height);
     host.outData().return_msg[0] = '\0';
     const PF_Err err = host.render(input.world(), output.world(), time);
     if (err != PF_Err_NONE) {
         throw std::runtime_error(renderFailure(host, err));
     }
-    aehost::RgbaImage frame = output.toRgba();
+    Kelvane::Neon::Host::RgbaImage frame = output.toRgba();
     for (int i = 0; i < threads; ++i) {
-        aehost::World again(layer.width, layer.height);
+        Kelvane::Neon::Host::World again(layer.width, layer.height);
         PF_Err threadErr = PF_Err_NONE;
         std::thread([&] { threadErr = host.render(input.world(), again.world()); }).join();
         if (threadErr != PF_Err_NONE) {
@@ -126,9 +129,9 @@ void requireOutputFolder(const FramePattern& out) {
 // The largest frame side: a layer's limit, and the GPU's where it says (a context of the
 // host's own asks it before the module makes any).
 int frameSideLimit() {
-    int limit = aehost::kMaxLayerSide;
+    int limit = Kelvane::Neon::Host::kMaxLayerSide;
     try {
-        const int gpu = aehost::HostGLContext().frameLimit();
+        const int gpu = Kelvane::Neon::Host::HostGLContext().frameLimit();
         if (gpu > 0) {
             limit = std::min(limit, gpu);
         }
@@ -187,16 +190,17 @@ int renderFrames(const std::string& modulePath, const RenderOptions& options) {
     const FrameRange range = chooseFrames(options, in, out);
     frameTime(rate, range.last); // throws for a range that runs off the host's clock
     // A still layer is read once and used for every frame.
-    const aehost::RgbaImage still = options.sample    ? sampleLayer()
-                                    : in.isSequence() ? aehost::RgbaImage{}
-                                                      : readImage(options.input);
+    const Kelvane::Neon::Host::RgbaImage still = options.sample ? sampleLayer()
+                                                 : in.isSequence()
+                                                     ? Kelvane::Neon::Host::RgbaImage{}
+                                                     : readImage(options.input);
 
     const int sideLimit = frameSideLimit();
     EffectSession session(modulePath);
     if (!session.start()) {
         return 1;
     }
-    aehost::EffectHost& host = session.host();
+    Kelvane::Neon::Host::EffectHost& host = session.host();
     std::vector<PF_ParamIndex> setControls;
     for (const std::string& assignment : options.controls) {
         setControls.push_back(applyControl(assignment, host.declared(), host.streams()));
@@ -219,16 +223,16 @@ int renderFrames(const std::string& modulePath, const RenderOptions& options) {
     Progress progress(std::cerr, range.count(), showProgress);
     for (int frame = range.first; frame <= range.last; ++frame) {
         try {
-            const aehost::RgbaImage read =
-                in.isSequence() ? readImage(in.nameOf(frame)) : aehost::RgbaImage{};
-            const aehost::RgbaImage& source = in.isSequence() ? read : still;
+            const Kelvane::Neon::Host::RgbaImage read =
+                in.isSequence() ? readImage(in.nameOf(frame)) : Kelvane::Neon::Host::RgbaImage{};
+            const Kelvane::Neon::Host::RgbaImage& source = in.isSequence() ? read : still;
             // A still was measured before the loop; each frame of a sequence has its own size.
             if (in.isSequence()) {
                 requireFrameSize(source.width, source.height, options.downsample, border,
                                  sideLimit);
             }
             try {
-                const aehost::RgbaImage layer =
+                const Kelvane::Neon::Host::RgbaImage layer =
                     extendCanvas(downsample(source, options.downsample), border);
                 writeImage(out.nameOf(frame),
                            renderFrame(host, layer, frameTime(rate, frame), options.threads));
@@ -277,4 +281,4 @@ int runRender(const std::string& modulePath, const RenderOptions& options) {
     }
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

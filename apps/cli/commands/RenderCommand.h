@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 struct RenderOptions {
     std::string input; // a still, or a name with a frame-number pattern
@@ -27,4 +27,4 @@ struct RenderOptions {
 // command's exit status; failures are reported on standard error.
 int runRender(const std::string& modulePath, const RenderOptions& options);
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

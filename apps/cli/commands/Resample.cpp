@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 // a / b rounded to the nearest integer, halves up; b above 0.
@@ -15,13 +15,13 @@ std::uint64_t roundedQuotient(std::uint64_t a, std::uint64_t b) {
 
 } // namespace
 
-aehost::RgbaImage downsample(const aehost::RgbaImage& layer, int factor) {
+Kelvane::Neon::Host::RgbaImage downsample(const Kelvane::Neon::Host::RgbaImage& layer, int factor) {
     if (factor < 1 || factor > 16) {
         throw std::invalid_argument("downsampling factor " + std::to_string(factor) +
                                     " lies outside 1 to 16");
     }
     const FrameSize size = frameSize(layer.width, layer.height, factor, 0);
-    aehost::RgbaImage small;
+    Kelvane::Neon::Host::RgbaImage small;
     small.width = int(size.width);
     small.height = int(size.height);
     small.pixels.assign(std::size_t(small.width) * small.height * 4, 0);
@@ -50,14 +50,15 @@ aehost::RgbaImage downsample(const aehost::RgbaImage& layer, int factor) {
     return small;
 }
 
-aehost::RgbaImage extendCanvas(const aehost::RgbaImage& layer, int border) {
-    if (border < 0 || layer.width + 2 * std::int64_t(border) > aehost::kMaxLayerSide ||
-        layer.height + 2 * std::int64_t(border) > aehost::kMaxLayerSide) {
-        throw std::invalid_argument("a border of " + std::to_string(border) +
-                                    " pixels makes the layer larger than " +
-                                    std::to_string(aehost::kMaxLayerSide) + " pixels a side");
+Kelvane::Neon::Host::RgbaImage extendCanvas(const Kelvane::Neon::Host::RgbaImage& layer,
+                                            int border) {
+    if (border < 0 || layer.width + 2 * std::int64_t(border) > Kelvane::Neon::Host::kMaxLayerSide ||
+        layer.height + 2 * std::int64_t(border) > Kelvane::Neon::Host::kMaxLayerSide) {
+        throw std::invalid_argument(
+            "a border of " + std::to_string(border) + " pixels makes the layer larger than " +
+            std::to_string(Kelvane::Neon::Host::kMaxLayerSide) + " pixels a side");
     }
-    aehost::RgbaImage canvas;
+    Kelvane::Neon::Host::RgbaImage canvas;
     canvas.width = layer.width + 2 * border;
     canvas.height = layer.height + 2 * border;
     canvas.pixels.assign(std::size_t(canvas.width) * canvas.height * 4, 0);
@@ -73,4 +74,4 @@ FrameSize frameSize(int width, int height, int factor, int border) {
             (height + factor - 1LL) / factor + 2LL * border};
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

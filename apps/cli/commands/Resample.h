@@ -4,16 +4,17 @@
 
 #include "standins/aehost/host/World.h"
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 // The layer at 1/factor resolution (factor 1 to 16), sides rounded up: each pixel is the area
 // average of the factor x factor block it covers, colour weighted by alpha so that transparent
 // pixels lend it none. A block cut by the right or bottom edge averages the pixels it holds,
 // so an opaque layer stays opaque to its edges.
-aehost::RgbaImage downsample(const aehost::RgbaImage& layer, int factor);
+Kelvane::Neon::Host::RgbaImage downsample(const Kelvane::Neon::Host::RgbaImage& layer, int factor);
 
 // The layer in the middle of a canvas grown by `border` transparent pixels on every side.
-aehost::RgbaImage extendCanvas(const aehost::RgbaImage& layer, int border);
+Kelvane::Neon::Host::RgbaImage extendCanvas(const Kelvane::Neon::Host::RgbaImage& layer,
+                                            int border);
 
 // The sides of a width x height layer after downsample(factor) and extendCanvas(border), in
 // 64 bits so that a size too large to make can still be told.
@@ -23,4 +24,4 @@ struct FrameSize {
 };
 FrameSize frameSize(int width, int height, int factor, int border);
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -27,7 +27,7 @@ bool insidePolygon(const Point* vertices, int count, double x, double y) {
 
 } // namespace
 
-aehost::RgbaImage sampleLayer(int width, int height) {
+Kelvane::Neon::Host::RgbaImage sampleLayer(int width, int height) {
     const double unit = std::min(width, height) / 270.0;
     Point star[10];
     const Point starCentre{width * 0.36, height * 0.52};
@@ -40,7 +40,7 @@ aehost::RgbaImage sampleLayer(int width, int height) {
     const Point discCentre{width * 0.74, height * 0.5};
     const double discRadius = 48.0 * unit;
 
-    aehost::RgbaImage image;
+    Kelvane::Neon::Host::RgbaImage image;
     image.width = width;
     image.height = height;
     image.pixels.assign(std::size_t(width) * height * 4, 0);
@@ -66,4 +66,4 @@ aehost::RgbaImage sampleLayer(int width, int height) {
     return image;
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

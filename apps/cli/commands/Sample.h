@@ -4,12 +4,12 @@
 
 #include "standins/aehost/host/World.h"
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 constexpr int kSampleWidth = 480;
 constexpr int kSampleHeight = 270;
 
 // A five-pointed star and a disc, anti-aliased by 4 x 4 coverage samples per pixel.
-aehost::RgbaImage sampleLayer(int width = kSampleWidth, int height = kSampleHeight);
+Kelvane::Neon::Host::RgbaImage sampleLayer(int width = kSampleWidth, int height = kSampleHeight);
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

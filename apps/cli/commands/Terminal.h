@@ -2,7 +2,7 @@
 // (TerminalPosix.cpp, TerminalWin32.cpp).
 #pragma once
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 // Whether standard error goes to a terminal, where a progress line redrawn in place can be
 // read; a file or pipe would collect every redraw.
@@ -22,4 +22,4 @@ private:
     int saved_ = -1;
 };
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

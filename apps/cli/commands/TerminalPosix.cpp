@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <iostream>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 bool standardErrorIsTerminal() {
     return ::isatty(STDERR_FILENO) == 1;
@@ -34,4 +34,4 @@ ModuleOutputAside::~ModuleOutputAside() {
     }
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -6,7 +6,7 @@
 
 #include <iostream>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 bool standardErrorIsTerminal() {
     return ::_isatty(::_fileno(stderr)) != 0;
@@ -37,4 +37,4 @@ ModuleOutputAside::~ModuleOutputAside() {
     }
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

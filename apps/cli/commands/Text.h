@@ -6,7 +6,7 @@
 #include <cctype>
 #include <string>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 // Letters as lower case: control and choice names match whatever their case.
 inline std::string lower(std::string text) {
@@ -22,4 +22,4 @@ inline std::string trim(const std::string& text) {
     return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -4,10 +4,10 @@
 
 #include <stdexcept>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -20,27 +20,27 @@
 
 namespace {
 
-std::unique_ptr<aehost::EffectModule> loadModule(const std::string& path) {
-    return std::make_unique<aehost::EffectModule>(path.empty() ? aehost::EffectModule::findDefault()
-                                                               : path);
+std::unique_ptr<Kelvane::Neon::Host::EffectModule> loadModule(const std::string& path) {
+    return std::make_unique<Kelvane::Neon::Host::EffectModule>(
+        path.empty() ? Kelvane::Neon::Host::EffectModule::findDefault() : path);
 }
 
 int runAbout(const std::string& modulePath) {
     auto module = loadModule(modulePath);
-    aehost::EffectHost host(*module);
+    Kelvane::Neon::Host::EffectHost host(*module);
     const auto message = host.about();
     if (!message) {
         std::cerr << "zarvo-neon: the effect refused the About command\n";
         return 1;
     }
-    std::cout << zarvo::aboutText(*message);
+    std::cout << Kelvane::Neon::Apps::aboutText(*message);
     return 0;
 }
 
 // Every control; with `controls` set, the panel as it then looks, hidden controls left out.
 int runParams(const std::string& modulePath, const std::vector<std::string>& controls) {
     auto module = loadModule(modulePath);
-    aehost::EffectHost host(*module);
+    Kelvane::Neon::Host::EffectHost host(*module);
     PF_Err err = host.paramsSetup();
     if (err != PF_Err_NONE) {
         std::cerr << "zarvo-neon: parameter set-up failed with error " << err << "\n";
@@ -48,35 +48,35 @@ int runParams(const std::string& modulePath, const std::vector<std::string>& con
     }
     std::cout << module->name() << " (" << module->category() << ")\n";
     if (controls.empty()) {
-        std::cout << zarvo::paramListing(host.declared());
+        std::cout << Kelvane::Neon::Apps::paramListing(host.declared());
         return 0;
     }
     for (const std::string& assignment : controls) {
-        zarvo::applyControl(assignment, host.declared(), host.streams());
+        Kelvane::Neon::Apps::applyControl(assignment, host.declared(), host.streams());
     }
     err = host.updateParamsUI();
     if (err != PF_Err_NONE) {
         std::cerr << "zarvo-neon: the effect could not update its controls (error " << err << ")\n";
         return 1;
     }
-    std::cout << zarvo::panelListing(host.declared(), host.streams());
+    std::cout << Kelvane::Neon::Apps::panelListing(host.declared(), host.streams());
     return 0;
 }
 
-void addRenderOptions(CLI::App* render, zarvo::RenderOptions& options) {
+void addRenderOptions(CLI::App* render, Kelvane::Neon::Apps::RenderOptions& options) {
     render->add_flag("--sample", options.sample,
                      "Use the built-in sample layer (white shapes on transparency)");
     render
         ->add_option("-i,--input", options.input,
                      "Layer image, or an image sequence named with %04d or ####; its alpha is "
                      "the edge the neon follows. A still is used for every frame")
-        ->type_name(zarvo::kFileType);
+        ->type_name(Kelvane::Neon::Apps::kFileType);
     render
         ->add_option("-o,--output", options.output,
                      "Image file to write (PNG, TIFF, PAM, ...); for several frames a name with "
                      "%04d or ####, which is the frame number")
         ->required()
-        ->type_name(zarvo::kFileType);
+        ->type_name(Kelvane::Neon::Apps::kFileType);
     render
         ->add_option("--set", options.controls,
                      "Set a control, NAME=VALUE as `params` lists it, e.g. \"Stroke Count=5\", "
@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
             ->add_option("--module", modulePath,
                          "Effect module to load (default: ZarvoNeon.aex beside this program, "
                          "else in ../lib/zarvo-neon/ from this program's folder)")
-            ->type_name(zarvo::kFileType);
+            ->type_name(Kelvane::Neon::Apps::kFileType);
     };
     addModuleOption(&app);
 
@@ -158,10 +158,10 @@ int main(int argc, char** argv) {
         "Draw the effect's header strip, as the Effect Controls panel shows it, to a PNG");
     addModuleOption(render);
     addModuleOption(header);
-    zarvo::HeaderOptions headerOptions;
+    Kelvane::Neon::Apps::HeaderOptions headerOptions;
     header->add_option("-o,--output", headerOptions.output, "PNG file to write")
         ->required()
-        ->type_name(zarvo::kFileType);
+        ->type_name(Kelvane::Neon::Apps::kFileType);
     header->add_option("--width", headerOptions.width, "Width of the panel (the strip is 50 high)")
         ->check(CLI::Range(200, 4000));
     header->add_option("--background", headerOptions.background,
@@ -182,13 +182,13 @@ int main(int argc, char** argv) {
         ->add_option("-o,--output", sampleOutput,
                      "Image file to write (PNG, TIFF, PAM, ...); pass it to `render -i`")
         ->required()
-        ->type_name(zarvo::kFileType);
+        ->type_name(Kelvane::Neon::Apps::kFileType);
     auto* completion = app.add_subcommand(
         "completion", "Print the bash completion script for this command's subcommands, options "
                       "and control names (source it, or install it as "
                       "/usr/share/bash-completion/completions/zarvo-neon)");
 
-    zarvo::RenderOptions renderOptions;
+    Kelvane::Neon::Apps::RenderOptions renderOptions;
     addRenderOptions(render, renderOptions);
 
     CLI11_PARSE(app, argc, argv);
@@ -200,18 +200,18 @@ int main(int argc, char** argv) {
             return runParams(modulePath, paramsControls);
         }
         if (render->parsed()) {
-            return zarvo::runRender(modulePath, renderOptions);
+            return Kelvane::Neon::Apps::runRender(modulePath, renderOptions);
         }
         if (header->parsed()) {
-            return zarvo::runHeader(modulePath, headerOptions);
+            return Kelvane::Neon::Apps::runHeader(modulePath, headerOptions);
         }
         if (sample->parsed()) {
-            zarvo::installInterruptCleanup();
-            zarvo::writeImage(sampleOutput, zarvo::sampleLayer());
+            Kelvane::Neon::Apps::installInterruptCleanup();
+            Kelvane::Neon::Apps::writeImage(sampleOutput, Kelvane::Neon::Apps::sampleLayer());
             return 0;
         }
         if (completion->parsed()) {
-            std::cout << zarvo::bashCompletion(app, "zarvo-neon", controlNames());
+            std::cout << Kelvane::Neon::Apps::bashCompletion(app, "zarvo-neon", controlNames());
             return 0;
         }
     } catch (const std::exception& e) {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 // A hidden name in the target's own folder (a rename never crosses file systems), unique to
 // this process and call, ending in the target's extension so writers that pick a format by
@@ -58,4 +58,4 @@ void writeFileAtomically(const std::string& target, const void* data, std::size_
 // Signals already ignored or handled are left alone. Call once, before the first write.
 void installInterruptCleanup();
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <cstring>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 // The longest file name (one path component) common file systems take, in bytes.
@@ -78,4 +78,4 @@ PendingFile::~PendingFile() {
     }
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 // ".FILE.tmpUNIQUE.EXT" within 255 bytes: FILE is cut, between characters, to fit.
 std::string temporaryName(const std::string& file, const std::string& unique);
@@ -15,4 +15,4 @@ int trackInFlight(const std::string& temporary);
 void untrackInFlight(int record);
 const char* takeInFlight();
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -12,7 +12,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 std::string folderOf(const std::string& path) {
@@ -145,4 +145,4 @@ void installInterruptCleanup() {
     }
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

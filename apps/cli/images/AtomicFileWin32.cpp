@@ -7,7 +7,7 @@
 
 #include <atomic>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 // The system's own wording for an error code, without its trailing line break.
@@ -131,4 +131,4 @@ void installInterruptCleanup() {
     }
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -15,7 +15,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 // The library's message on one line: decoders report a chain of lines.
@@ -165,7 +165,7 @@ private:
 
 } // namespace
 
-aehost::RgbaImage readImage(const std::string& path) {
+Kelvane::Neon::Host::RgbaImage readImage(const std::string& path) {
     requireRegularFile(path);
     if (isPamName(path)) {
         return readPamFile(path);
@@ -183,11 +183,12 @@ aehost::RgbaImage readImage(const std::string& path) {
         throw ImageFileError(path + " holds no pixels");
     }
     // Checked before the pixels are allocated: a header alone can claim gigabytes.
-    if (layout.width > aehost::kMaxLayerSide || layout.height > aehost::kMaxLayerSide) {
+    if (layout.width > Kelvane::Neon::Host::kMaxLayerSide ||
+        layout.height > Kelvane::Neon::Host::kMaxLayerSide) {
         throw ImageFileError("cannot read image " + path + ": it is " +
                              std::to_string(layout.width) + "x" + std::to_string(layout.height) +
                              " pixels, and a layer is at most " +
-                             std::to_string(aehost::kMaxLayerSide) + " pixels a side");
+                             std::to_string(Kelvane::Neon::Host::kMaxLayerSide) + " pixels a side");
     }
     const int alphaChannel = layout.alpha_channel >= 0 && layout.alpha_channel < channels
                                  ? layout.alpha_channel
@@ -215,7 +216,7 @@ aehost::RgbaImage readImage(const std::string& path) {
     }
     in->close();
 
-    aehost::RgbaImage image;
+    Kelvane::Neon::Host::RgbaImage image;
     image.width = layout.width;
     image.height = layout.height;
     image.pixels.resize(pixels * 4);
@@ -243,7 +244,7 @@ aehost::RgbaImage readImage(const std::string& path) {
     return image;
 }
 
-void writeImage(const std::string& path, const aehost::RgbaImage& image) {
+void writeImage(const std::string& path, const Kelvane::Neon::Host::RgbaImage& image) {
     // PAM is ours in every build, so files move between builds unchanged.
     if (isPamName(path)) {
         writePamFile(path, image);
@@ -311,4 +312,4 @@ void writeImage(const std::string& path, const aehost::RgbaImage& image) {
     file.commit();
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 struct ImageFileError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -32,11 +32,11 @@ inline void requireRegularFile(const std::string& path) {
 }
 
 // Images without alpha come in opaque; grey images are spread to red, green and blue. Only
-// regular files are read; sides above aehost::kMaxLayerSide are refused before any pixel
-// memory is taken, and so is a file the decoder finds damaged or cut short.
-aehost::RgbaImage readImage(const std::string& path);
+// regular files are read; sides above Kelvane::Neon::Host::kMaxLayerSide are refused before any
+// pixel memory is taken, and so is a file the decoder finds damaged or cut short.
+Kelvane::Neon::Host::RgbaImage readImage(const std::string& path);
 // Written to a temporary file beside `path` and renamed over it, so a failed write leaves no
 // half-written file and keeps any earlier one.
-void writeImage(const std::string& path, const aehost::RgbaImage& image);
+void writeImage(const std::string& path, const Kelvane::Neon::Host::RgbaImage& image);
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

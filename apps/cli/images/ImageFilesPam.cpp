@@ -3,9 +3,9 @@
 
 #include "apps/cli/images/PamFile.h"
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
-aehost::RgbaImage readImage(const std::string& path) {
+Kelvane::Neon::Host::RgbaImage readImage(const std::string& path) {
     requireRegularFile(path);
     if (!isPamName(path)) {
         throw ImageFileError("cannot read image " + path +
@@ -14,11 +14,11 @@ aehost::RgbaImage readImage(const std::string& path) {
     return readPamFile(path);
 }
 
-void writeImage(const std::string& path, const aehost::RgbaImage& image) {
+void writeImage(const std::string& path, const Kelvane::Neon::Host::RgbaImage& image) {
     if (!isPamName(path)) {
         throw ImageFileError("cannot write " + path + ": this build writes PAM images (.pam) only");
     }
     writePamFile(path, image);
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -11,7 +11,7 @@
 #include <istream>
 #include <ostream>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 namespace {
 
 // Comments may make a header long, but not endless.
@@ -160,7 +160,7 @@ int channelsOf(const Header& h) {
 }
 
 // Why `image` cannot be written as PAM, or empty.
-std::string unwritable(const aehost::RgbaImage& image) {
+std::string unwritable(const Kelvane::Neon::Host::RgbaImage& image) {
     if (image.width < 1 || image.height < 1 || image.width > kMaxPamSide ||
         image.height > kMaxPamSide) {
         return "a PAM image is 1 to " + std::to_string(kMaxPamSide) + " pixels a side, not " +
@@ -174,7 +174,7 @@ std::string unwritable(const aehost::RgbaImage& image) {
 }
 
 // Numbers through to_string: a stream's locale could group their digits.
-std::string headerOf(const aehost::RgbaImage& image) {
+std::string headerOf(const Kelvane::Neon::Host::RgbaImage& image) {
     return "P7\nWIDTH " + std::to_string(image.width) + "\nHEIGHT " + std::to_string(image.height) +
            "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
 }
@@ -192,7 +192,7 @@ bool isPamName(const std::string& path) {
     return end == ".pam";
 }
 
-aehost::RgbaImage decodePam(std::istream& in) {
+Kelvane::Neon::Host::RgbaImage decodePam(std::istream& in) {
     const Header header = readHeader(in);
     const int channels = channelsOf(header);
     const std::size_t pixels = std::size_t(header.width) * std::size_t(header.height);
@@ -214,7 +214,7 @@ aehost::RgbaImage decodePam(std::istream& in) {
                              " bytes of pixel data its header gives");
     }
 
-    aehost::RgbaImage image;
+    Kelvane::Neon::Host::RgbaImage image;
     image.width = int(header.width);
     image.height = int(header.height);
     if (channels == 4) {
@@ -234,7 +234,7 @@ aehost::RgbaImage decodePam(std::istream& in) {
     return image;
 }
 
-void encodePam(std::ostream& out, const aehost::RgbaImage& image) {
+void encodePam(std::ostream& out, const Kelvane::Neon::Host::RgbaImage& image) {
     const std::string why = unwritable(image);
     if (!why.empty()) {
         throw ImageFileError(why);
@@ -245,7 +245,7 @@ void encodePam(std::ostream& out, const aehost::RgbaImage& image) {
               std::streamsize(image.pixels.size()));
 }
 
-aehost::RgbaImage readPamFile(const std::string& path) {
+Kelvane::Neon::Host::RgbaImage readPamFile(const std::string& path) {
     errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -259,7 +259,7 @@ aehost::RgbaImage readPamFile(const std::string& path) {
     }
 }
 
-void writePamFile(const std::string& path, const aehost::RgbaImage& image) {
+void writePamFile(const std::string& path, const Kelvane::Neon::Host::RgbaImage& image) {
     const std::string why = unwritable(image);
     if (!why.empty()) {
         throw ImageFileError("cannot write " + path + ": " + why);
@@ -271,4 +271,4 @@ void writePamFile(const std::string& path, const aehost::RgbaImage& image) {
     file.commit();
 }
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

@@ -9,23 +9,23 @@
 #include <iosfwd>
 #include <string>
 
-namespace zarvo {
+namespace Kelvane::Neon::Apps {
 
 // Whether the file name ends in ".pam", in any case.
 bool isPamName(const std::string& path);
 
 // Sides above the host's largest layer are refused, so a header alone cannot ask for gigabytes.
-constexpr int kMaxPamSide = aehost::kMaxLayerSide;
+constexpr int kMaxPamSide = Kelvane::Neon::Host::kMaxLayerSide;
 
 // Reads one image that fills the rest of `in`; its pixels come as 8-bit RGBA straight, opaque
 // where the file has no alpha, grey spread to red, green and blue.
-aehost::RgbaImage decodePam(std::istream& in);
+Kelvane::Neon::Host::RgbaImage decodePam(std::istream& in);
 // Writes `image` as RGB_ALPHA, MAXVAL 255. A malformed image is refused before any byte is
 // written.
-void encodePam(std::ostream& out, const aehost::RgbaImage& image);
+void encodePam(std::ostream& out, const Kelvane::Neon::Host::RgbaImage& image);
 
-aehost::RgbaImage readPamFile(const std::string& path);
+Kelvane::Neon::Host::RgbaImage readPamFile(const std::string& path);
 // Written whole beside `path` and renamed over it (see AtomicFile.h).
-void writePamFile(const std::string& path, const aehost::RgbaImage& image);
+void writePamFile(const std::string& path, const Kelvane::Neon::Host::RgbaImage& image);
 
-} // namespace zarvo
+} // namespace Kelvane::Neon::Apps

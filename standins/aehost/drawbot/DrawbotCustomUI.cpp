@@ -3,7 +3,7 @@
 // few harmless answers; the rest is refused as not provided here).
 #include "standins/aehost/drawbot/DrawbotState.h"
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace drawbot {
 namespace {
 
@@ -98,4 +98,4 @@ PFAppSuite4 makeAppSuite() {
 }
 
 } // namespace drawbot
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

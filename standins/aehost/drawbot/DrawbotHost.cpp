@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <unistd.h>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 using drawbot::ContextSlot;
 using drawbot::kMaxSide;
@@ -177,4 +177,4 @@ bool DrawbotHost::writePng(const std::string& path) const {
     return ok;
 }
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

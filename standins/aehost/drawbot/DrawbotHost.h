@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 // One recorded call: the suite function's name and its arguments as text (numbers with up to
 // six significant digits, colours as r,g,b,a, strings as UTF-8).
@@ -62,4 +62,4 @@ private:
     friend struct DrawbotAccess;
 };
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

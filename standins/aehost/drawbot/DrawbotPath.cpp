@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace drawbot {
 namespace {
 
@@ -121,4 +121,4 @@ DRAWBOT_PathSuite1 makePathSuite() {
 }
 
 } // namespace drawbot
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

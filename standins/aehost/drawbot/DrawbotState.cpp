@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace drawbot {
 namespace {
 
@@ -153,4 +153,4 @@ const drawbot::ContextSlot* DrawbotHost::Impl::contextSlot(PF_ContextH contextH)
     return nullptr;
 }
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

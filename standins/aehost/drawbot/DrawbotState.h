@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace drawbot {
 
 // cairo's image surfaces are limited to this many pixels a side.
@@ -231,4 +231,4 @@ A_Err drawString(DRAWBOT_SurfaceRef surface, DRAWBOT_BrushRef brush, DRAWBOT_Fon
                  float truncationWidth);
 
 } // namespace drawbot
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

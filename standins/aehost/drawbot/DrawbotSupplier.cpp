@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace drawbot {
 namespace {
 
@@ -232,4 +232,4 @@ DRAWBOT_SupplierSuite1 makeSupplierSuite() {
 }
 
 } // namespace drawbot
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace drawbot {
 namespace {
 
@@ -305,4 +305,4 @@ DRAWBOT_SurfaceSuite2 makeSurfaceSuite() {
 }
 
 } // namespace drawbot
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

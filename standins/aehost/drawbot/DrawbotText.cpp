@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace drawbot {
 namespace {
 
@@ -152,4 +152,4 @@ A_Err drawString(DRAWBOT_SurfaceRef surface, DRAWBOT_BrushRef brush, DRAWBOT_Fon
 }
 
 } // namespace drawbot
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

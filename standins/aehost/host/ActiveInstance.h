@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 template <typename T> class ActiveInstance {
 public:
@@ -59,4 +59,4 @@ private:
     }
 };
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

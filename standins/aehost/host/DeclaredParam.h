@@ -6,11 +6,11 @@
 
 #include <string>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 struct DeclaredParam {
     PF_ParamDef def;
     std::string choices;
 };
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace {
 
 bool failingPixelData() {
@@ -328,4 +328,4 @@ PF_Err EffectHost::pixelData8(PF_EffectWorld* world, PF_PixelPtr /*pixels*/, PF_
     return PF_Err_NONE;
 }
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

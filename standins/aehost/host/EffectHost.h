@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 // A frame's place on the host's clock: it starts at time / scale seconds and lasts
 // step / scale seconds (24 frames a second: step 1, scale 24; 29.97: step 1001, scale 30000).
@@ -138,4 +138,4 @@ private:
     int checkedOut_ = 0;
 };
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstring>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 template <class T> struct GuardedRecord {
     static constexpr unsigned char kFill = 0xA5;
@@ -28,4 +28,4 @@ template <class T> struct GuardedRecord {
     }
 };
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

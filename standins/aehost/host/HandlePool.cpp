@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace {
 
 // A handle points at the first field, so *handle is the block's memory, as the API requires.
@@ -115,4 +115,4 @@ PF_Err HandlePool::resize(A_HandleSize size, PF_Handle* handle) {
     return PF_Err_NONE;
 }
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

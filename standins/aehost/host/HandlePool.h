@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <mutex>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 class HandlePool {
 public:
@@ -40,4 +40,4 @@ private:
     std::mutex mutex_;
 };
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace {
 std::atomic<int> counter{0};
 } // namespace
@@ -86,4 +86,4 @@ int HostGLContext::frameLimit() const {
     return texture < renderbuffer ? texture : renderbuffer;
 }
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

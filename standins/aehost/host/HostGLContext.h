@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 class HostGLContext {
 public:
@@ -33,4 +33,4 @@ private:
     HGLRC context_ = nullptr;
 };
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace {
 
 struct EffectRecord {
@@ -314,4 +314,4 @@ PF_Err ParamStreams::updateParamUI(PF_ProgPtr, PF_ParamIndex index, const PF_Par
     return PF_Err_NONE;
 }
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

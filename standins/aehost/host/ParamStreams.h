@@ -13,7 +13,7 @@
 #include <mutex>
 #include <vector>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 // Orders two host times (value / scale seconds, scale above 0) exactly: below, at or above 0.
 int compareTimes(const A_Time& a, const A_Time& b);
@@ -104,4 +104,4 @@ private:
     int openStreams_ = 0;
 };
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

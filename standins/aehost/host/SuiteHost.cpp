@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace {
 
 constexpr SPErr kSuiteNotFound = 0x53214e46; // '!SNF'
@@ -131,4 +131,4 @@ std::map<std::pair<std::string, A_long>, int> SuiteHost::outstanding() const {
     return held_;
 }
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

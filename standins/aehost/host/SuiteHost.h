@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 struct LedgerEntry {
     bool acquire; // false: a release
@@ -67,4 +67,4 @@ private:
 PF_ANSICallbacksSuite1 ansiSuite();
 PF_ANSICallbacks ansiCallbacks();
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

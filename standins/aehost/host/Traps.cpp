@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <utility>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace {
 
 constexpr std::size_t kStandIns = 512;
@@ -102,4 +102,4 @@ std::vector<std::string> Traps::take() {
     return std::exchange(r.called, {});
 }
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 class Traps {
 public:
@@ -25,4 +25,4 @@ public:
     static std::vector<std::string> take();
 };
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

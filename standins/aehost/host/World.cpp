@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 World::World(int width, int height, int paddingBytes, std::uint8_t padValue, RowOrder order)
     : world_{} {
@@ -87,4 +87,4 @@ RgbaImage World::toRgba() const {
     return image;
 }
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

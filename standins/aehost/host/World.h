@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 // The longest side of a layer the host hands to an effect, in pixels; larger worlds are
 // refused, and so are image files that ask for more.
@@ -57,4 +57,4 @@ private:
     PF_EffectWorld world_;
 };
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace {
 
 std::string text(const PiPLVersion& v) {
@@ -112,4 +112,4 @@ std::string EffectModule::findDefault() {
                       "; name one with --module");
 }
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

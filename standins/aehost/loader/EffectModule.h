@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 // The PiPL version this host reads, and the effect API version it speaks (in_data->version).
 constexpr PiPLVersion kPiPLVersion{2, 0};
@@ -51,4 +51,4 @@ private:
     PF_FilterProc entry_ = nullptr;
 };
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <stdexcept>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace {
 
 template <typename T> T readAt(const std::vector<std::uint8_t>& bytes, std::uint64_t offset) {
@@ -96,4 +96,4 @@ std::vector<std::string> ElfFile::exportedSymbols() const {
     return names;
 }
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 class ElfFile {
 public:
@@ -32,4 +32,4 @@ private:
     std::vector<Section> sections_;
 };
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 class ModuleLibrary {
 public:
@@ -31,4 +31,4 @@ private:
     void* handle_ = nullptr;
 };
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

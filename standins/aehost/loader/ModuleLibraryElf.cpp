@@ -8,7 +8,7 @@
 #include <climits>
 #include <stdexcept>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 std::optional<std::vector<std::uint8_t>> ModuleLibrary::readPiPL(const std::string& path) {
     return ElfFile(path).section(".pipl");
@@ -39,4 +39,4 @@ void* ModuleLibrary::symbol(const std::string& name) const {
     return dlsym(handle_, name.c_str());
 }
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <type_traits>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace {
 
 constexpr WORD kPiPLResourceId = 16000;
@@ -79,4 +79,4 @@ void* ModuleLibrary::symbol(const std::string& name) const {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name.c_str()));
 }
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

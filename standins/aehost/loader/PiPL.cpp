@@ -3,7 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 namespace {
 
 std::uint32_t read32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
@@ -95,4 +95,4 @@ const PiPLProperty* PiPL::find(const std::string& key) const {
     return nullptr;
 }
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace aehost {
+namespace Kelvane::Neon::Host {
 
 struct PiPLVersion {
     std::uint16_t major = 0;
@@ -39,4 +39,4 @@ private:
     std::vector<PiPLProperty> properties_;
 };
 
-} // namespace aehost
+} // namespace Kelvane::Neon::Host

@@ -19,9 +19,9 @@ using ::testing::HasSubstr;
 namespace fs = std::filesystem;
 
 // An opaque disc of `radius` at (cx, cy) on a transparent layer.
-aehost::RgbaImage disc(int width, int height, double cx, double cy, double radius) {
-    aehost::RgbaImage image{width, height,
-                            std::vector<std::uint8_t>(std::size_t(width) * height * 4)};
+Kelvane::Neon::Host::RgbaImage disc(int width, int height, double cx, double cy, double radius) {
+    Kelvane::Neon::Host::RgbaImage image{
+        width, height, std::vector<std::uint8_t>(std::size_t(width) * height * 4)};
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             if (std::hypot(x + 0.5 - cx, y + 0.5 - cy) <= radius) {
@@ -40,15 +40,15 @@ protected:
                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
-        zarvo::writeImage(path("layer.pam"), disc(96, 96, 48, 48, 20));
+        Kelvane::Neon::Apps::writeImage(path("layer.pam"), disc(96, 96, 48, 48, 20));
     }
     void TearDown() override { fs::remove_all(dir); }
 
     std::string path(const std::string& name) const { return (dir / name).string(); }
 
     // A small neon over layer.pam, whose five strokes show Visibility's steps.
-    zarvo::RenderOptions options(const std::string& output) const {
-        zarvo::RenderOptions o;
+    Kelvane::Neon::Apps::RenderOptions options(const std::string& output) const {
+        Kelvane::Neon::Apps::RenderOptions o;
         o.input = path("layer.pam");
         o.output = path(output);
         o.controls = {"End Distance=16", "Stroke Width=4", "Glow Size=4", "Stroke Count=5",
@@ -56,20 +56,20 @@ protected:
         return o;
     }
     // Runs the command; its messages land in `errors`.
-    int run(const zarvo::RenderOptions& o) {
+    int run(const Kelvane::Neon::Apps::RenderOptions& o) {
         std::ostringstream captured;
         std::streambuf* saved = std::cerr.rdbuf(captured.rdbuf());
-        const int status = zarvo::runRender(ZARVO_MODULE_PATH, o);
+        const int status = Kelvane::Neon::Apps::runRender(ZARVO_MODULE_PATH, o);
         std::cerr.rdbuf(saved);
         errors = captured.str();
         return status;
     }
     std::vector<std::uint8_t> pixels(const std::string& name) const {
-        return zarvo::readImage(path(name)).pixels;
+        return Kelvane::Neon::Apps::readImage(path(name)).pixels;
     }
     // A still render with `controls` added.
     std::vector<std::uint8_t> still(const std::string& name, std::vector<std::string> controls) {
-        zarvo::RenderOptions o = options(name);
+        Kelvane::Neon::Apps::RenderOptions o = options(name);
         o.controls.insert(o.controls.end(), controls.begin(), controls.end());
         EXPECT_EQ(run(o), 0) << errors;
         return pixels(name);
@@ -83,7 +83,7 @@ protected:
 };
 
 TEST_F(AnimationGLTest, KeyframedFramesEqualStillsWithTheValuesOfTheirTime) {
-    zarvo::RenderOptions keyed = options("seq-####.pam");
+    Kelvane::Neon::Apps::RenderOptions keyed = options("seq-####.pam");
     keyed.frames = "1-3";
     keyed.keys = {"Visibility=0@1,100@3", "Color 1=#204060@1,#6080A0@3", "Direction=1@1,3@3"};
     ASSERT_EQ(run(keyed), 0) << errors;
@@ -97,7 +97,7 @@ TEST_F(AnimationGLTest, KeyframedFramesEqualStillsWithTheValuesOfTheirTime) {
     EXPECT_TRUE(off != half && half != on) << "the frames must differ for the test to tell";
 
     // The same moments at 29.97 frames a second, keyed in seconds: frames 30, 60 and 90.
-    zarvo::RenderOptions ntsc = options("ntsc-%d.pam");
+    Kelvane::Neon::Apps::RenderOptions ntsc = options("ntsc-%d.pam");
     ntsc.fps = "30000/1001";
     ntsc.keys = {"Visibility=0@1.001s,100@3.003s"};
     ntsc.controls.push_back("Color 1=#406080");
@@ -112,30 +112,31 @@ TEST_F(AnimationGLTest, KeyframedFramesEqualStillsWithTheValuesOfTheirTime) {
 
 TEST_F(AnimationGLTest, DownsampleRendersAsAHalfSizeLayerWithHalfTheDistances) {
     // Every pixel of the half-size layer doubled, so the area filter gives it back exactly.
-    const aehost::RgbaImage half = disc(48, 40, 20, 22, 9.5);
-    aehost::RgbaImage full{96, 80, std::vector<std::uint8_t>(96 * 80 * 4)};
+    const Kelvane::Neon::Host::RgbaImage half = disc(48, 40, 20, 22, 9.5);
+    Kelvane::Neon::Host::RgbaImage full{96, 80, std::vector<std::uint8_t>(96 * 80 * 4)};
     for (int y = 0; y < 80; ++y) {
         for (int x = 0; x < 96; ++x) {
             std::copy_n(&half.pixels[(std::size_t(y / 2) * 48 + x / 2) * 4], 4,
                         &full.pixels[(std::size_t(y) * 96 + x) * 4]);
         }
     }
-    zarvo::writeImage(path("half.pam"), half);
-    zarvo::writeImage(path("full.pam"), full);
+    Kelvane::Neon::Apps::writeImage(path("half.pam"), half);
+    Kelvane::Neon::Apps::writeImage(path("full.pam"), full);
 
-    zarvo::RenderOptions reduced = options("reduced.pam");
+    Kelvane::Neon::Apps::RenderOptions reduced = options("reduced.pam");
     reduced.input = path("full.pam");
     reduced.downsample = 2;
     reduced.controls = {"Start Distance=2", "End Distance=32", "Stroke Width=8",
                         "Glow Size=8",      "Smooth=4",        "Quality=Extreme"};
     ASSERT_EQ(run(reduced), 0) << errors;
-    zarvo::RenderOptions small = options("small.pam");
+    Kelvane::Neon::Apps::RenderOptions small = options("small.pam");
     small.input = path("half.pam");
     small.controls = {"Start Distance=1", "End Distance=16", "Stroke Width=4",
                       "Glow Size=4",      "Smooth=2",        "Quality=Extreme"};
     ASSERT_EQ(run(small), 0) << errors;
 
-    const aehost::RgbaImage frame = zarvo::readImage(path("reduced.pam"));
+    const Kelvane::Neon::Host::RgbaImage frame =
+        Kelvane::Neon::Apps::readImage(path("reduced.pam"));
     EXPECT_EQ(frame.width, 48);
     EXPECT_EQ(frame.height, 40);
     EXPECT_TRUE(frame.pixels == pixels("small.pam"));
@@ -145,8 +146,8 @@ TEST_F(AnimationGLTest, ExtendAutoKeepsTheWholeGlowOfAShapeAtTheEdge) {
     // A disc cut by the left edge, with a wide glow: smoothed at full size, and unsmoothed at
     // 1/2 (Smooth 1 halves below the blur's least radius), where the map's power scale carries
     // the glow four times as far as End Distance + Stroke Width + Glow Size.
-    zarvo::writeImage(path("edge.pam"), disc(64, 64, 4, 32, 16));
-    zarvo::RenderOptions o = options("extended.pam");
+    Kelvane::Neon::Apps::writeImage(path("edge.pam"), disc(64, 64, 4, 32, 16));
+    Kelvane::Neon::Apps::RenderOptions o = options("extended.pam");
     o.input = path("edge.pam");
     o.extend = "auto";
     struct Case {
@@ -160,7 +161,8 @@ TEST_F(AnimationGLTest, ExtendAutoKeepsTheWholeGlowOfAShapeAtTheEdge) {
         o.downsample = c.downsample;
         o.controls = {"End Distance=24", "Stroke Width=8", "Glow Size=40", c.smooth, c.quality};
         ASSERT_EQ(run(o), 0) << errors;
-        const aehost::RgbaImage frame = zarvo::readImage(path("extended.pam"));
+        const Kelvane::Neon::Host::RgbaImage frame =
+            Kelvane::Neon::Apps::readImage(path("extended.pam"));
         const int border = (frame.width - c.size) / 2;
         EXPECT_EQ(frame.height, c.size + 2 * border);
         int rim = 0;
@@ -183,12 +185,12 @@ TEST_F(AnimationGLTest, BadInputIsRefusedAndWritesNothing) {
         fs::copy_file(path("layer.pam"), path("in-" + std::to_string(frame) + ".pam"));
     }
     const std::size_t before = files();
-    const auto refused = [&](zarvo::RenderOptions o, const std::string& message) {
+    const auto refused = [&](Kelvane::Neon::Apps::RenderOptions o, const std::string& message) {
         EXPECT_NE(run(o), 0);
         EXPECT_THAT(errors, HasSubstr(message));
         EXPECT_EQ(files(), before) << message;
     };
-    zarvo::RenderOptions o = options("out-####.pam");
+    Kelvane::Neon::Apps::RenderOptions o = options("out-####.pam");
     o.input = path("none-####.pam");
     refused(o, "no files match");
     o.input = path("in-%d.pam");
@@ -220,7 +222,7 @@ TEST_F(AnimationGLTest, AFailedFrameStopsTheRunAndKeepsTheFramesBeforeIt) {
     }
     std::ofstream(path("in-3.pam")) << "P7\nWIDTH 96\nHEIGHT 96\nDEPTH 4\nMAXVAL 255\n"
                                        "TUPLTYPE RGB_ALPHA\nENDHDR\ncut short";
-    zarvo::RenderOptions o = options("out-%d.pam");
+    Kelvane::Neon::Apps::RenderOptions o = options("out-%d.pam");
     o.input = path("in-%d.pam");
     EXPECT_EQ(run(o), 1);
     EXPECT_THAT(errors, HasSubstr("frame 3 (" + path("out-3.pam") + "): cannot read image"));

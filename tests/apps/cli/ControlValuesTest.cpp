@@ -17,19 +17,19 @@ class ControlValuesTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(host.paramsSetup(), PF_Err_NONE); }
     void set(const std::string& assignment) {
-        zarvo::applyControl(assignment, host.declared(), host.streams());
+        Kelvane::Neon::Apps::applyControl(assignment, host.declared(), host.streams());
     }
     std::string error(const std::string& assignment) {
         try {
             set(assignment);
-        } catch (const zarvo::ControlError& e) {
+        } catch (const Kelvane::Neon::Apps::ControlError& e) {
             return e.what();
         }
         return "";
     }
     PF_ParamDef& at(int index) { return host.streams().at(index); }
 
-    aehost::EffectHost host{&EntryPointFunc};
+    Kelvane::Neon::Host::EffectHost host{&EntryPointFunc};
 };
 
 TEST_F(ControlValuesTest, EachKindReadsItsValue) {
@@ -54,7 +54,7 @@ TEST_F(ControlValuesTest, EveryDescribedControlIsFoundByItsName) {
     using namespace Kelvane::Neon;
     for (const Control& c : kControls) {
         if (holdsValue(c.kind)) {
-            EXPECT_EQ(zarvo::findControl(c.name, host.declared()), c.index) << c.name;
+            EXPECT_EQ(Kelvane::Neon::Apps::findControl(c.name, host.declared()), c.index) << c.name;
         }
     }
 }

@@ -21,14 +21,14 @@ std::string scratch(const std::string& name) {
 }
 
 TEST(ImageFilesTest, PngKeepsEveryByteAndAlpha) {
-    aehost::RgbaImage image;
+    Kelvane::Neon::Host::RgbaImage image;
     image.width = 3;
     image.height = 2;
     image.pixels = {255, 0, 0, 255, 0,  255, 0,  128, 0,  0,   255, 0,
                     1,   2, 3, 4,   50, 60,  70, 80,  90, 100, 110, 255};
     const std::string path = scratch("roundtrip.png");
-    zarvo::writeImage(path, image);
-    const aehost::RgbaImage back = zarvo::readImage(path);
+    Kelvane::Neon::Apps::writeImage(path, image);
+    const Kelvane::Neon::Host::RgbaImage back = Kelvane::Neon::Apps::readImage(path);
     std::remove(path.c_str());
     EXPECT_EQ(back.width, 3);
     EXPECT_EQ(back.height, 2);
@@ -36,16 +36,19 @@ TEST(ImageFilesTest, PngKeepsEveryByteAndAlpha) {
 }
 
 TEST(ImageFilesTest, FailedWritesLeaveNoFileAndKeepTheOldOne) {
-    aehost::RgbaImage image;
+    Kelvane::Neon::Host::RgbaImage image;
     image.width = image.height = 1;
     image.pixels = {1, 2, 3, 4};
-    EXPECT_THROW(zarvo::writeImage("/nonexistent-dir/x.png", image), zarvo::ImageFileError);
-    EXPECT_THROW(zarvo::writeImage(scratch("x.unknownformat"), image), zarvo::ImageFileError);
-    EXPECT_THROW(zarvo::readImage(scratch("missing.png")), zarvo::ImageFileError);
+    EXPECT_THROW(Kelvane::Neon::Apps::writeImage("/nonexistent-dir/x.png", image),
+                 Kelvane::Neon::Apps::ImageFileError);
+    EXPECT_THROW(Kelvane::Neon::Apps::writeImage(scratch("x.unknownformat"), image),
+                 Kelvane::Neon::Apps::ImageFileError);
+    EXPECT_THROW(Kelvane::Neon::Apps::readImage(scratch("missing.png")),
+                 Kelvane::Neon::Apps::ImageFileError);
 
     const std::string path = scratch("notanimage.png");
     std::ofstream(path) << "not a png";
-    EXPECT_THROW(zarvo::readImage(path), zarvo::ImageFileError);
+    EXPECT_THROW(Kelvane::Neon::Apps::readImage(path), Kelvane::Neon::Apps::ImageFileError);
     std::remove(path.c_str());
 }
 
@@ -67,14 +70,14 @@ int filesNamed(const std::string& name) {
 }
 
 TEST(ImageFilesTest, PamKeepsEveryByteAndColourUnderZeroAlpha) {
-    aehost::RgbaImage image;
+    Kelvane::Neon::Host::RgbaImage image;
     image.width = 2;
     image.height = 2;
     image.pixels = {255, 0, 0, 0, 9, 8, 7, 1, 0, 0, 0, 0, 200, 100, 50, 255};
     const std::string path = scratch("roundtrip.PAM"); // the extension in any case
-    zarvo::writeImage(path, image);
+    Kelvane::Neon::Apps::writeImage(path, image);
     EXPECT_EQ(fileBytes(path).substr(0, 3), "P7\n");
-    const aehost::RgbaImage back = zarvo::readImage(path);
+    const Kelvane::Neon::Host::RgbaImage back = Kelvane::Neon::Apps::readImage(path);
     std::remove(path.c_str());
     EXPECT_EQ(back.width, 2);
     EXPECT_EQ(back.height, 2);
@@ -85,24 +88,25 @@ TEST(ImageFilesTest, PamKeepsEveryByteAndColourUnderZeroAlpha) {
     std::ofstream(grey, std::ios::binary)
         << "P7\n# by hand\nTUPLTYPE GRAYSCALE_ALPHA\nMAXVAL 255\nDEPTH 2\nHEIGHT 1\nWIDTH 2\n"
            "ENDHDR\n\x0a\x14\x1e\x28";
-    EXPECT_EQ(zarvo::readImage(grey).pixels,
+    EXPECT_EQ(Kelvane::Neon::Apps::readImage(grey).pixels,
               (std::vector<std::uint8_t>{10, 10, 10, 20, 30, 30, 30, 40}));
     std::ofstream(grey, std::ios::binary)
         << "P7\nWIDTH 1\nHEIGHT 1\nDEPTH 3\nMAXVAL 255\nTUPLTYPE RGB\nENDHDR\n\x01\x02\x03";
-    EXPECT_EQ(zarvo::readImage(grey).pixels, (std::vector<std::uint8_t>{1, 2, 3, 255}));
+    EXPECT_EQ(Kelvane::Neon::Apps::readImage(grey).pixels,
+              (std::vector<std::uint8_t>{1, 2, 3, 255}));
     std::remove(grey.c_str());
 }
 
 TEST(ImageFilesTest, PngWrittenAsPamReadsBackTheSame) {
-    aehost::RgbaImage image;
+    Kelvane::Neon::Host::RgbaImage image;
     image.width = 2;
     image.height = 1;
     image.pixels = {0, 0, 255, 0, 90, 100, 110, 128};
     const std::string png = scratch("via.png"), pam = scratch("via.pam");
-    zarvo::writeImage(png, image);
-    const aehost::RgbaImage fromPng = zarvo::readImage(png);
-    zarvo::writeImage(pam, fromPng);
-    EXPECT_EQ(zarvo::readImage(pam).pixels, fromPng.pixels);
+    Kelvane::Neon::Apps::writeImage(png, image);
+    const Kelvane::Neon::Host::RgbaImage fromPng = Kelvane::Neon::Apps::readImage(png);
+    Kelvane::Neon::Apps::writeImage(pam, fromPng);
+    EXPECT_EQ(Kelvane::Neon::Apps::readImage(pam).pixels, fromPng.pixels);
     std::remove(png.c_str());
     std::remove(pam.c_str());
 }
@@ -128,9 +132,9 @@ TEST(ImageFilesTest, BadPamFilesAreRefusedWithTheReason) {
     for (const auto& [bytes, reason] : cases) {
         std::ofstream(path, std::ios::binary) << bytes;
         try {
-            zarvo::readImage(path);
+            Kelvane::Neon::Apps::readImage(path);
             ADD_FAILURE() << "accepted: " << bytes;
-        } catch (const zarvo::ImageFileError& e) {
+        } catch (const Kelvane::Neon::Apps::ImageFileError& e) {
             EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
         }
     }
@@ -140,8 +144,8 @@ TEST(ImageFilesTest, BadPamFilesAreRefusedWithTheReason) {
 // The message readImage refuses `path` with, or "" when it reads it.
 std::string refusal(const std::string& path) {
     try {
-        zarvo::readImage(path);
-    } catch (const zarvo::ImageFileError& e) {
+        Kelvane::Neon::Apps::readImage(path);
+    } catch (const Kelvane::Neon::Apps::ImageFileError& e) {
         return e.what();
     }
     return "";
@@ -200,15 +204,16 @@ TEST(ImageFilesTest, CutOversizedAndNonRegularFilesAreRefused) {
 }
 
 TEST(ImageFilesTest, FailedPamWritesLeaveNoFileAndKeepTheOldOne) {
-    aehost::RgbaImage image;
+    Kelvane::Neon::Host::RgbaImage image;
     image.width = image.height = 1;
     image.pixels = {1, 2, 3, 4};
     const std::string path = scratch("kept.pam");
-    zarvo::writeImage(path, image);
+    Kelvane::Neon::Apps::writeImage(path, image);
     const std::string before = fileBytes(path);
-    aehost::RgbaImage broken = image;
+    Kelvane::Neon::Host::RgbaImage broken = image;
     broken.pixels.pop_back();
-    EXPECT_THROW(zarvo::writeImage(path, broken), zarvo::ImageFileError);
+    EXPECT_THROW(Kelvane::Neon::Apps::writeImage(path, broken),
+                 Kelvane::Neon::Apps::ImageFileError);
     EXPECT_EQ(fileBytes(path), before);
     EXPECT_EQ(filesNamed("kept.pam"), 1);
     std::remove(path.c_str());
@@ -216,26 +221,28 @@ TEST(ImageFilesTest, FailedPamWritesLeaveNoFileAndKeepTheOldOne) {
     // A folder in the way fails the final rename: the temporary goes too.
     const std::string folder = scratch("folder.pam");
     ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
-    EXPECT_THROW(zarvo::writeImage(folder, image), zarvo::ImageFileError);
+    EXPECT_THROW(Kelvane::Neon::Apps::writeImage(folder, image),
+                 Kelvane::Neon::Apps::ImageFileError);
     EXPECT_EQ(filesNamed("folder.pam"), 1);
     ::rmdir(folder.c_str());
-    EXPECT_THROW(zarvo::writeImage("/nonexistent-dir/x.pam", image), zarvo::ImageFileError);
+    EXPECT_THROW(Kelvane::Neon::Apps::writeImage("/nonexistent-dir/x.pam", image),
+                 Kelvane::Neon::Apps::ImageFileError);
 }
 
 TEST(ImageFilesTest, PremultipliedFormatsAreReadAndWrittenAsTheyMean) {
     // Half-transparent white: EXR holds its colour premultiplied, 128/255 in every channel.
-    aehost::RgbaImage white;
+    Kelvane::Neon::Host::RgbaImage white;
     white.width = white.height = 1;
     white.pixels = {255, 255, 255, 128};
     const std::string exr = scratch("white.exr");
-    zarvo::writeImage(exr, white);
+    Kelvane::Neon::Apps::writeImage(exr, white);
     float stored[4] = {};
     auto in = OIIO::ImageInput::open(exr);
     ASSERT_TRUE(in && in->read_image(0, 0, 0, 4, OIIO::TypeDesc::FLOAT, stored));
     for (float channel : stored) {
         EXPECT_NEAR(channel, 128.0 / 255, 0.001);
     }
-    const aehost::RgbaImage back = zarvo::readImage(exr);
+    const Kelvane::Neon::Host::RgbaImage back = Kelvane::Neon::Apps::readImage(exr);
     for (int c = 0; c < 4; ++c) {
         EXPECT_NEAR(back.pixels[c], white.pixels[c], 1) << c;
     }
@@ -248,32 +255,32 @@ TEST(ImageFilesTest, PremultipliedFormatsAreReadAndWrittenAsTheyMean) {
         auto out = OIIO::ImageOutput::create(path);
         ASSERT_TRUE(out && out->open(path, OIIO::ImageSpec(1, 1, 4, OIIO::TypeDesc::UINT8)) &&
                     out->write_image(OIIO::TypeDesc::FLOAT, half) && out->close());
-        EXPECT_EQ(zarvo::readImage(path).pixels, white.pixels) << name;
+        EXPECT_EQ(Kelvane::Neon::Apps::readImage(path).pixels, white.pixels) << name;
         std::remove(path.c_str());
     }
 
     // TIFF is written straight and says so, keeping colour under zero alpha.
-    aehost::RgbaImage straight;
+    Kelvane::Neon::Host::RgbaImage straight;
     straight.width = 2;
     straight.height = 1;
     straight.pixels = {200, 100, 50, 128, 9, 8, 7, 0};
     const std::string tif = scratch("straight.tif");
-    zarvo::writeImage(tif, straight);
+    Kelvane::Neon::Apps::writeImage(tif, straight);
     EXPECT_EQ(OIIO::ImageInput::open(tif)->spec().get_int_attribute("tiff:UnassociatedAlpha"), 1);
-    EXPECT_EQ(zarvo::readImage(tif).pixels, straight.pixels);
+    EXPECT_EQ(Kelvane::Neon::Apps::readImage(tif).pixels, straight.pixels);
     std::remove(tif.c_str());
 
     // The GIF reader gives its alpha a channel number past the last: the last channel is taken
     // (GIF keeps no partial alpha, and this writer none at all).
     const std::string gif = scratch("alpha.gif");
-    zarvo::writeImage(gif, straight);
-    EXPECT_EQ(zarvo::readImage(gif).pixels,
+    Kelvane::Neon::Apps::writeImage(gif, straight);
+    EXPECT_EQ(Kelvane::Neon::Apps::readImage(gif).pixels,
               (std::vector<std::uint8_t>{200, 100, 50, 255, 9, 8, 7, 255}));
     std::remove(gif.c_str());
 }
 
 TEST(ImageFilesTest, SampleHasOpaqueShapesSoftEdgesAndTransparentBackground) {
-    const aehost::RgbaImage sample = zarvo::sampleLayer(240, 135);
+    const Kelvane::Neon::Host::RgbaImage sample = Kelvane::Neon::Apps::sampleLayer(240, 135);
     ASSERT_EQ(sample.pixels.size(), 240u * 135 * 4);
     auto alpha = [&](int x, int y) { return sample.pixels[(std::size_t(y) * 240 + x) * 4 + 3]; };
     EXPECT_EQ(alpha(0, 0), 0);

@@ -55,8 +55,8 @@ void removeFolder(const std::string& folder) {
 }
 
 // Noise does not compress, so every format's file is about as large as its pixels.
-aehost::RgbaImage noise(int width, int height) {
-    aehost::RgbaImage image;
+Kelvane::Neon::Host::RgbaImage noise(int width, int height) {
+    Kelvane::Neon::Host::RgbaImage image;
     image.width = width;
     image.height = height;
     image.pixels.resize(std::size_t(width) * height * 4);
@@ -69,13 +69,14 @@ aehost::RgbaImage noise(int width, int height) {
 
 // In a child process: writes under a file size limit, as on a full disk (a write past the
 // limit fails with EFBIG), and exits 0 with the message when the write is refused.
-void writeWithin(const std::string& path, const aehost::RgbaImage& image, rlim_t limit) {
+void writeWithin(const std::string& path, const Kelvane::Neon::Host::RgbaImage& image,
+                 rlim_t limit) {
     ::signal(SIGXFSZ, SIG_IGN);
     const rlimit size{limit, limit};
     ::setrlimit(RLIMIT_FSIZE, &size);
     try {
-        zarvo::writeImage(path, image);
-    } catch (const zarvo::ImageFileError& e) {
+        Kelvane::Neon::Apps::writeImage(path, image);
+    } catch (const Kelvane::Neon::Apps::ImageFileError& e) {
         std::cerr << e.what();
         ::_exit(0);
     }
@@ -84,7 +85,8 @@ void writeWithin(const std::string& path, const aehost::RgbaImage& image, rlim_t
 
 TEST(ImageWriteTest, AWriteCutShortFailsNamingTheFileAndLeavesNothing) {
     const std::string folder = freshFolder("full");
-    const aehost::RgbaImage image = noise(256, 256); // 256 KiB of pixels, over the 64 KiB limit
+    const Kelvane::Neon::Host::RgbaImage image =
+        noise(256, 256); // 256 KiB of pixels, over the 64 KiB limit
     // Encoded in memory (PNG; JPEG, whose library ends the process on a failed write), by a
     // writer that cannot (SGI), and our own PAM.
     for (const char* name : {"f.png", "f.jpg", "f.sgi", "f.pam"}) {
@@ -100,7 +102,7 @@ TEST(ImageWriteTest, AWriteCutShortFailsNamingTheFileAndLeavesNothing) {
 // In a child process: writes a sequence until SIGTERM comes, sent as soon as a frame's
 // temporary file is there, so it lands mid-write.
 void writeUntilTerminated(const std::string& folder) {
-    zarvo::installInterruptCleanup();
+    Kelvane::Neon::Apps::installInterruptCleanup();
     std::thread([folder] {
         sigset_t term;
         sigemptyset(&term);
@@ -115,9 +117,9 @@ void writeUntilTerminated(const std::string& folder) {
             }
         }
     }).detach();
-    const aehost::RgbaImage image = noise(1024, 1024);
+    const Kelvane::Neon::Host::RgbaImage image = noise(1024, 1024);
     for (int frame = 0; frame < 200; ++frame) {
-        zarvo::writeImage(folder + "/f" + std::to_string(frame) + ".tif", image);
+        Kelvane::Neon::Apps::writeImage(folder + "/f" + std::to_string(frame) + ".tif", image);
     }
     ::_exit(0);
 }
@@ -134,8 +136,8 @@ TEST(ImageWriteTest, TerminatedRunRemovesTheTemporaryFileAndEndsBySignal) {
 // The message a failed write gives, or "" when it succeeds.
 std::string writeFailure(const std::string& path) {
     try {
-        zarvo::writeImage(path, noise(2, 2));
-    } catch (const zarvo::ImageFileError& e) {
+        Kelvane::Neon::Apps::writeImage(path, noise(2, 2));
+    } catch (const Kelvane::Neon::Apps::ImageFileError& e) {
         return e.what();
     }
     return "";
@@ -153,7 +155,7 @@ TEST(ImageWriteTest, LongNamesAreWrittenAndMessagesNameTheUsersFile) {
         EXPECT_EQ(entries(folder), std::vector<std::string>{name});
         ::unlink((folder + "/" + name).c_str());
 
-        const std::string temporary = zarvo::temporaryBeside(folder + "/" + name);
+        const std::string temporary = Kelvane::Neon::Apps::temporaryBeside(folder + "/" + name);
         const std::string base = temporary.substr(folder.size() + 1);
         EXPECT_LE(base.size(), 255u);
         EXPECT_EQ(base[0], '.');

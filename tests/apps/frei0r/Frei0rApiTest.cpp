@@ -46,7 +46,7 @@ TEST_F(Frei0rApiTest, AnRgbaFilterWhoseParametersAreTheControlsByTheirNames) {
     // twins of the six numbers whose slider starts above 0.
     ASSERT_EQ(plugin.num_params, 32);
 
-    aehost::EffectHost host(&EntryPointFunc);
+    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
     ASSERT_EQ(host.paramsSetup(), PF_Err_NONE);
     std::vector<std::string> controls;
     for (const auto& p : host.declared()) {

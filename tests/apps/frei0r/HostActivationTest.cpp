@@ -9,16 +9,16 @@
 namespace {
 
 TEST(HostActivationTest, CallbacksReachTheActivatedHostUntilTheScopeEnds) {
-    aehost::EffectHost older(&EntryPointFunc);
-    aehost::EffectHost newer(&EntryPointFunc);
+    Kelvane::Neon::Host::EffectHost older(&EntryPointFunc);
+    Kelvane::Neon::Host::EffectHost newer(&EntryPointFunc);
     // A suite refused by the newer host must not fail the older one's command.
     newer.suites().refuse(kPFANSISuite);
     {
-        aehost::EffectHost::Activation active(older);
+        Kelvane::Neon::Host::EffectHost::Activation active(older);
         EXPECT_TRUE(older.about().has_value());
         // A host made inside the scope is the newest; the older one stays active.
-        aehost::EffectHost inner(&EntryPointFunc);
-        aehost::EffectHost::Activation again(older);
+        Kelvane::Neon::Host::EffectHost inner(&EntryPointFunc);
+        Kelvane::Neon::Host::EffectHost::Activation again(older);
         EXPECT_TRUE(older.about().has_value());
         EXPECT_TRUE(inner.suites().ledger().empty());
     }

@@ -21,10 +21,10 @@ namespace {
 
 class ContextRegistryGLTest : public ::testing::Test {
 protected:
-    void SetUp() override { win32standin::resetAll(); }
+    void SetUp() override { Kelvane::Neon::StandIn::resetAll(); }
     void TearDown() override {
         ContextRegistry::destroyAll();
-        win32standin::resetAll();
+        Kelvane::Neon::StandIn::resetAll();
         wglMakeCurrent(nullptr, nullptr);
     }
 
@@ -55,11 +55,11 @@ TEST_F(ContextRegistryGLTest, FirstThreadGetsSlotZeroAndKeepsItsContext) {
         ASSERT_NE(first, nullptr);
         EXPECT_EQ(ContextRegistry::currentThreadSlot(), 0);
 
-        win32standin::resetCallCounts();
+        Kelvane::Neon::StandIn::resetCallCounts();
         EXPECT_EQ(ContextRegistry::contextForCurrentThread(), first);
-        EXPECT_EQ(win32standin::callCount("CreateWindowExA"), 0u);
-        EXPECT_EQ(win32standin::callCount("wglCreateContext"), 0u);
-        EXPECT_EQ(win32standin::callCount("wglCreateContextAttribsARB"), 0u);
+        EXPECT_EQ(Kelvane::Neon::StandIn::callCount("CreateWindowExA"), 0u);
+        EXPECT_EQ(Kelvane::Neon::StandIn::callCount("wglCreateContext"), 0u);
+        EXPECT_EQ(Kelvane::Neon::StandIn::callCount("wglCreateContextAttribsARB"), 0u);
     });
     onThread([] {
         ContextRegistry::contextForCurrentThread();
@@ -105,7 +105,7 @@ TEST_F(ContextRegistryGLTest, ThreadContextsAreDistinct33ContextsSharingWithTheR
     EXPECT_EQ(glIsTexture(texture), GL_TRUE) << "a thread's texture in the root";
 
     // Shared at creation: sharing a context that has been current fails on real platforms.
-    EXPECT_EQ(win32standin::callCount("wglShareLists"), 0u);
+    EXPECT_EQ(Kelvane::Neon::StandIn::callCount("wglShareLists"), 0u);
 }
 
 // Windows hands a new context the handle value of a deleted one; the binding must then be
@@ -132,15 +132,15 @@ TEST_F(ContextRegistryGLTest, WithoutARootAThreadMakesAnUnsharedContext) {
         ASSERT_NE(context, nullptr);
         EXPECT_EQ(wglGetCurrentContext(), context->hglrc);
     });
-    EXPECT_EQ(win32standin::callCount("wglCreateContext"), 1u);
-    EXPECT_EQ(win32standin::callCount("wglCreateContextAttribsARB"), 0u);
-    EXPECT_EQ(win32standin::callCount("wglShareLists"), 0u);
+    EXPECT_EQ(Kelvane::Neon::StandIn::callCount("wglCreateContext"), 1u);
+    EXPECT_EQ(Kelvane::Neon::StandIn::callCount("wglCreateContextAttribsARB"), 0u);
+    EXPECT_EQ(Kelvane::Neon::StandIn::callCount("wglShareLists"), 0u);
 }
 
 // CTest gives this test a fresh process: no earlier construction stored the entry point.
 TEST_F(ContextRegistryGLTest, RootNeedsTheCreateContextExtensionAndCleansUpAfterItself) {
-    win32standin::dropExtension("WGL_ARB_create_context");
-    const std::size_t windows = win32standin::liveWindowCount();
+    Kelvane::Neon::StandIn::dropExtension("WGL_ARB_create_context");
+    const std::size_t windows = Kelvane::Neon::StandIn::liveWindowCount();
     try {
         ContextRegistry::createRoot();
         FAIL() << "made a root without WGL_ARB_create_context";
@@ -149,8 +149,8 @@ TEST_F(ContextRegistryGLTest, RootNeedsTheCreateContextExtensionAndCleansUpAfter
     }
     EXPECT_EQ(ContextRegistry::rootContext(), nullptr);
     // Nothing of the failed construction is left behind.
-    EXPECT_EQ(win32standin::liveContextCount(), 0u);
-    EXPECT_EQ(win32standin::liveWindowCount(), windows);
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), 0u);
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveWindowCount(), windows);
     EXPECT_EQ(wglGetCurrentContext(), nullptr);
 }
 
@@ -158,23 +158,23 @@ TEST_F(ContextRegistryGLTest, EveryFailingStepThrowsAndReleasesWhatItMade) {
     for (const char* step : {"RegisterClassExA", "CreateWindowExA", "ChoosePixelFormat",
                              "SetPixelFormat", "wglCreateContext", "wglMakeCurrent"}) {
         SCOPED_TRACE(step);
-        win32standin::failCall(step);
+        Kelvane::Neon::StandIn::failCall(step);
         EXPECT_THROW(ContextRegistry::createRoot(), AESDK_OpenGL_Fault);
-        win32standin::clearFailures();
-        EXPECT_EQ(win32standin::liveContextCount(), 0u);
-        EXPECT_EQ(win32standin::liveWindowCount(), 0u);
+        Kelvane::Neon::StandIn::clearFailures();
+        EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), 0u);
+        EXPECT_EQ(Kelvane::Neon::StandIn::liveWindowCount(), 0u);
     }
     // A shared context that cannot be made current.
     ContextRegistry::createRoot();
-    win32standin::failCall("wglMakeCurrent");
+    Kelvane::Neon::StandIn::failCall("wglMakeCurrent");
     onThread([] { EXPECT_THROW(ContextRegistry::contextForCurrentThread(), AESDK_OpenGL_Fault); });
-    EXPECT_EQ(win32standin::liveContextCount(), 1u);
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), 1u);
 }
 
 TEST_F(ContextRegistryGLTest, AThreadWhoseContextWasLostGetsANewOne) {
     ContextRegistry::createRoot();
     std::thread t([] {
-        win32standin::failCall("wglCreateContextAttribsARB");
+        Kelvane::Neon::StandIn::failCall("wglCreateContextAttribsARB");
         EXPECT_THROW(ContextRegistry::contextForCurrentThread(), AESDK_OpenGL_Fault);
         const int slot = ContextRegistry::currentThreadSlot();
         EXPECT_NE(slot, -1) << "the slot is assigned before the construction";
@@ -204,7 +204,7 @@ TEST_F(ContextRegistryGLTest, WindowClassNamesCarryTheAddressAndACounter) {
     EXPECT_EQ(rootParts[1], std::to_string(reinterpret_cast<std::uint64_t>(root)));
     EXPECT_EQ(threadParts[1], threadAddress);
     EXPECT_EQ(std::stoi(threadParts[2]), std::stoi(rootParts[2]) + 1);
-    EXPECT_TRUE(win32standin::isClassRegistered(root->className));
+    EXPECT_TRUE(Kelvane::Neon::StandIn::isClassRegistered(root->className));
 }
 
 TEST_F(ContextRegistryGLTest, DestroyAllLeavesNoContextCurrentAndNothingBehind) {
@@ -215,10 +215,10 @@ TEST_F(ContextRegistryGLTest, DestroyAllLeavesNoContextCurrentAndNothingBehind) 
     ContextRegistry::destroyAll();
     EXPECT_EQ(wglGetCurrentContext(), nullptr);
     EXPECT_EQ(ContextRegistry::rootContext(), nullptr);
-    EXPECT_EQ(win32standin::liveContextCount(), 0u);
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), 0u);
     // Both were made on this thread, so their windows and classes went too.
-    EXPECT_EQ(win32standin::liveWindowCount(), 0u);
-    EXPECT_FALSE(win32standin::isClassRegistered(rootClass));
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveWindowCount(), 0u);
+    EXPECT_FALSE(Kelvane::Neon::StandIn::isClassRegistered(rootClass));
 }
 
 TEST_F(ContextRegistryGLTest, EachContextPrintsItsInformationBlock) {

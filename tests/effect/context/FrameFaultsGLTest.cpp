@@ -28,7 +28,7 @@ using Kelvane::Neon::RenderTarget;
 using ::testing::HasSubstr;
 
 // An opaque square [from, to) on both axes, on transparency.
-void drawSquare(aehost::World& world, int from, int to) {
+void drawSquare(Kelvane::Neon::Host::World& world, int from, int to) {
     for (int y = 0; y < world.height(); ++y) {
         for (int x = 0; x < world.width(); ++x) {
             const bool inside = x >= from && x < to && y >= from && y < to;
@@ -62,7 +62,7 @@ RenderTarget& effectTarget() {
 class FrameFaultsGLTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        win32standin::resetAll();
+        Kelvane::Neon::StandIn::resetAll();
         ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
         ASSERT_EQ(host.paramsSetup(), PF_Err_NONE);
         host.streams().at(NEON_END_DISTANCE).u.sd.value = 8;
@@ -73,17 +73,17 @@ protected:
         wglMakeCurrent(nullptr, nullptr);
     }
 
-    aehost::EffectHost host{&FaultyEntryPoint};
+    Kelvane::Neon::Host::EffectHost host{&FaultyEntryPoint};
 };
 
 TEST_F(FrameFaultsGLTest, StorageTheGpuCannotGiveIsOutOfMemoryAndWritesNothing) {
-    aehost::World input(24, 16);
+    Kelvane::Neon::Host::World input(24, 16);
     drawSquare(input, 6, 12);
-    aehost::World expected(24, 16);
+    Kelvane::Neon::Host::World expected(24, 16);
     ASSERT_EQ(host.render(input.world(), expected.world()), PF_Err_NONE);
-    aehost::World other(8, 8);
-    aehost::World output(24, 16);
-    aehost::HostGLContext hostContext;
+    Kelvane::Neon::Host::World other(8, 8);
+    Kelvane::Neon::Host::World output(24, 16);
+    Kelvane::Neon::Host::HostGLContext hostContext;
     hostContext.makeCurrent();
 
     // After a frame of another size the first allocation is the output renderbuffer's;
@@ -93,7 +93,7 @@ TEST_F(FrameFaultsGLTest, StorageTheGpuCannotGiveIsOutOfMemoryAndWritesNothing) 
         if (resized) {
             ASSERT_EQ(host.render(other.world(), other.world()), PF_Err_NONE);
         }
-        aehost::World failed(24, 16, 4, 0x5A);
+        Kelvane::Neon::Host::World failed(24, 16, 4, 0x5A);
         failed.fill(PF_Pixel{1, 2, 3, 4});
         const auto before = failed.bytes();
         host.outData().out_flags = 0;
@@ -121,13 +121,13 @@ TEST_F(FrameFaultsGLTest, StorageTheGpuCannotGiveIsOutOfMemoryAndWritesNothing) 
 }
 
 TEST_F(FrameFaultsGLTest, AContextThatCannotBeMadeCurrentSaysSo) {
-    aehost::World input(8, 8);
-    aehost::World output(8, 8, 0, 0x5A);
+    Kelvane::Neon::Host::World input(8, 8);
+    Kelvane::Neon::Host::World output(8, 8, 0, 0x5A);
     ASSERT_EQ(host.render(input.world(), output.world()), PF_Err_NONE);
     output.fill(PF_Pixel{1, 2, 3, 4});
     const auto before = output.bytes();
 
-    win32standin::failCall("wglMakeCurrent");
+    Kelvane::Neon::StandIn::failCall("wglMakeCurrent");
     EXPECT_EQ(host.render(input.world(), output.world()), PF_Err_INTERNAL_STRUCT_DAMAGED);
     EXPECT_TRUE(host.outData().out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE);
     EXPECT_THAT(host.outData().return_msg, HasSubstr("could not make its OpenGL context current"));
@@ -138,18 +138,18 @@ TEST_F(FrameFaultsGLTest, AContextThatCannotBeMadeCurrentSaysSo) {
 // Framebuffers belong to one context, but what they hold is shared storage: a resize on one
 // thread must not leave the old size alive in another thread's framebuffers.
 TEST_F(FrameFaultsGLTest, AResizeLeavesNothingOfTheOldSizeInAnotherThreadsContext) {
-    aehost::World small(20, 12);
+    Kelvane::Neon::Host::World small(20, 12);
     drawSquare(small, 4, 9);
-    aehost::World large(28, 30);
+    Kelvane::Neon::Host::World large(28, 30);
     drawSquare(large, 10, 20);
-    aehost::World smallOut(20, 12);
-    aehost::World largeOut(28, 30);
+    Kelvane::Neon::Host::World smallOut(20, 12);
+    Kelvane::Neon::Host::World largeOut(28, 30);
 
     std::promise<void> secondRendered;
     std::promise<void> firstResized;
     GLuint oldOutput = 0;
     std::thread second([&] {
-        aehost::World out(20, 12);
+        Kelvane::Neon::Host::World out(20, 12);
         EXPECT_EQ(host.render(small.world(), out.world()), PF_Err_NONE);
         oldOutput = effectTarget().outputRenderbuffer();
         secondRendered.set_value();
@@ -171,7 +171,7 @@ TEST_F(FrameFaultsGLTest, AResizeLeavesNothingOfTheOldSizeInAnotherThreadsContex
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         wglMakeCurrent(nullptr, nullptr);
 
-        aehost::World again(28, 30);
+        Kelvane::Neon::Host::World again(28, 30);
         EXPECT_EQ(host.render(large.world(), again.world()), PF_Err_NONE);
         EXPECT_EQ(again.bytes(), largeOut.bytes());
     });

@@ -24,48 +24,48 @@ using ::testing::HasSubstr;
 
 class GpuLifetimeGLTest : public ::testing::Test {
 protected:
-    void SetUp() override { win32standin::resetAll(); }
+    void SetUp() override { Kelvane::Neon::StandIn::resetAll(); }
     void TearDown() override {
         wglMakeCurrent(nullptr, nullptr);
-        win32standin::resetAll();
+        Kelvane::Neon::StandIn::resetAll();
     }
 };
 
 TEST_F(GpuLifetimeGLTest, SetUpAndSetDownMakeAndDestroyTheRootAroundTheHostContext) {
-    aehost::EffectHost host(&EntryPointFunc);
-    aehost::HostGLContext hostContext;
+    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
+    Kelvane::Neon::Host::HostGLContext hostContext;
     hostContext.makeCurrent();
-    const std::size_t before = win32standin::liveContextCount();
+    const std::size_t before = Kelvane::Neon::StandIn::liveContextCount();
 
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
     EXPECT_EQ(host.outData().my_version, 0x00080001u);
     EXPECT_EQ(host.outData().out_flags, 0x8000);
     EXPECT_EQ(host.outData().out_flags2, 0x8);
-    EXPECT_EQ(win32standin::liveContextCount(), before + 1);
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), before + 1);
     EXPECT_NE(Kelvane::Neon::ContextRegistry::rootContext(), nullptr);
     EXPECT_EQ(wglGetCurrentContext(), hostContext.context());
     EXPECT_EQ(wglGetCurrentDC(), hostContext.dc());
 
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
-    EXPECT_EQ(win32standin::liveContextCount(), before);
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), before);
     EXPECT_EQ(Kelvane::Neon::ContextRegistry::rootContext(), nullptr);
     EXPECT_EQ(wglGetCurrentContext(), hostContext.context());
 }
 
 TEST_F(GpuLifetimeGLTest, HostWithoutAContextHasNoneAfterwards) {
-    aehost::EffectHost host(&EntryPointFunc);
+    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
     EXPECT_EQ(wglGetCurrentContext(), nullptr);
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
     EXPECT_EQ(wglGetCurrentContext(), nullptr);
-    EXPECT_EQ(win32standin::liveContextCount(), 0u);
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), 0u);
 }
 
 TEST_F(GpuLifetimeGLTest, FailedContextIsAnErrorWithAMessageNotACrash) {
-    aehost::EffectHost host(&EntryPointFunc);
-    aehost::HostGLContext hostContext;
+    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
+    Kelvane::Neon::Host::HostGLContext hostContext;
     hostContext.makeCurrent();
-    win32standin::failCall("wglCreateContext");
+    Kelvane::Neon::StandIn::failCall("wglCreateContext");
 
     EXPECT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_INTERNAL_STRUCT_DAMAGED);
     // The flags are stored before the GPU start-up, so the host has them anyway.
@@ -82,32 +82,32 @@ TEST_F(GpuLifetimeGLTest, FailedContextIsAnErrorWithAMessageNotACrash) {
 }
 
 TEST_F(GpuLifetimeGLTest, CommandsMayComeFromSeveralThreads) {
-    aehost::EffectHost host(&EntryPointFunc);
+    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
     std::thread([&] { EXPECT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE); }).join();
     std::thread([&] {
-        aehost::HostGLContext hostContext;
+        Kelvane::Neon::Host::HostGLContext hostContext;
         hostContext.makeCurrent();
         EXPECT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
         EXPECT_EQ(wglGetCurrentContext(), hostContext.context());
         wglMakeCurrent(nullptr, nullptr);
     }).join();
-    EXPECT_EQ(win32standin::liveContextCount(), 0u);
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), 0u);
     // A set-up after a set-down works again.
     EXPECT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
     EXPECT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
 }
 
 TEST_F(GpuLifetimeGLTest, TheModuleFromDiskMakesRealContextsToo) {
-    const aehost::EffectModule module(ZARVO_MODULE_PATH);
-    aehost::EffectHost host(module);
-    aehost::HostGLContext hostContext;
+    const Kelvane::Neon::Host::EffectModule module(ZARVO_MODULE_PATH);
+    Kelvane::Neon::Host::EffectHost host(module);
+    Kelvane::Neon::Host::HostGLContext hostContext;
     hostContext.makeCurrent();
-    const std::size_t before = win32standin::liveContextCount();
+    const std::size_t before = Kelvane::Neon::StandIn::liveContextCount();
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
-    EXPECT_EQ(win32standin::liveContextCount(), before + 1);
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), before + 1);
     EXPECT_EQ(wglGetCurrentContext(), hostContext.context());
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
-    EXPECT_EQ(win32standin::liveContextCount(), before);
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), before);
     EXPECT_EQ(wglGetCurrentContext(), hostContext.context());
 }
 
@@ -115,7 +115,7 @@ TEST_F(GpuLifetimeGLTest, TheModuleFromDiskMakesRealContextsToo) {
 // they must agree where the host reads them. Raw buffers, not the SDK's records: the sizes, the
 // offsets and the command numbers are the published ones (Windows x64 and x86-64 Linux agree).
 TEST_F(GpuLifetimeGLTest, GlobalSetupWritesThePiPLFlagsAtThePublishedOffsets) {
-    const aehost::EffectModule module(ZARVO_MODULE_PATH);
+    const Kelvane::Neon::Host::EffectModule module(ZARVO_MODULE_PATH);
     alignas(8) std::array<unsigned char, 408> inData{};  // PF_InData
     alignas(8) std::array<unsigned char, 408> outData{}; // PF_OutData
     const auto send = [&](PF_Cmd cmd) {
@@ -128,9 +128,9 @@ TEST_F(GpuLifetimeGLTest, GlobalSetupWritesThePiPLFlagsAtThePublishedOffsets) {
         std::memcpy(&value, outData.data() + offset, sizeof value);
         return value;
     };
-    const aehost::PiPLProperty* version = module.pipl().find("eVER");
-    const aehost::PiPLProperty* flags = module.pipl().find("eGLO");
-    const aehost::PiPLProperty* flags2 = module.pipl().find("eGL2");
+    const Kelvane::Neon::Host::PiPLProperty* version = module.pipl().find("eVER");
+    const Kelvane::Neon::Host::PiPLProperty* flags = module.pipl().find("eGLO");
+    const Kelvane::Neon::Host::PiPLProperty* flags2 = module.pipl().find("eGL2");
     ASSERT_TRUE(version && flags && flags2);
 
     ASSERT_EQ(send(1), PF_Err_NONE) << "global set-up: " << outData.data() + 100; // return_msg
@@ -160,7 +160,7 @@ void drawEmptyFrame() {
 }
 
 TEST_F(GpuLifetimeGLTest, SetDownReleasesTheRenderTargetAndASecondSetUpWorksAgain) {
-    aehost::EffectHost host(&EntryPointFunc);
+    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
     Kelvane::Neon::EffectGpu* first = Kelvane::Neon::effectGpu();
     ASSERT_NE(first, nullptr);
@@ -169,7 +169,7 @@ TEST_F(GpuLifetimeGLTest, SetDownReleasesTheRenderTargetAndASecondSetUpWorksAgai
 
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
     EXPECT_EQ(Kelvane::Neon::effectGpu(), nullptr);
-    EXPECT_EQ(win32standin::liveContextCount(), 0u);
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), 0u);
 
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
     ASSERT_NE(Kelvane::Neon::effectGpu(), nullptr);
@@ -182,28 +182,28 @@ TEST_F(GpuLifetimeGLTest, SetDownReleasesTheRenderTargetAndASecondSetUpWorksAgai
 }
 
 TEST_F(GpuLifetimeGLTest, SetDownWithoutARootForgetsWhatTheTargetHeld) {
-    aehost::EffectHost host(&EntryPointFunc);
+    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
     // A render with no root makes an unshared context for its thread.
     drawEmptyFrame();
     ASSERT_EQ(ContextRegistry::rootContext(), nullptr);
-    win32standin::resetCallCounts();
+    Kelvane::Neon::StandIn::resetCallCounts();
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
     EXPECT_EQ(Kelvane::Neon::effectGpu(), nullptr);
-    EXPECT_EQ(win32standin::liveContextCount(), 0u);
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), 0u);
     // No context was made current to release into: the one call is the deletion's own
     // release of the current context.
-    EXPECT_EQ(win32standin::callCount("wglMakeCurrent"), 1u);
+    EXPECT_EQ(Kelvane::Neon::StandIn::callCount("wglMakeCurrent"), 1u);
 }
 
 TEST_F(GpuLifetimeGLTest, ASetUpAgainWithoutASetDownKeepsTheOneRoot) {
-    aehost::EffectHost host(&EntryPointFunc);
+    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
     for (int i = 0; i < 3; ++i) {
         ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
     }
-    EXPECT_EQ(win32standin::liveContextCount(), 1u);
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), 1u);
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
-    EXPECT_EQ(win32standin::liveContextCount(), 0u);
-    EXPECT_EQ(win32standin::liveWindowCount(), 0u);
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), 0u);
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveWindowCount(), 0u);
 }
 
 } // namespace

@@ -15,7 +15,7 @@ namespace {
 class SavedContextGuardGLTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        win32standin::resetAll();
+        Kelvane::Neon::StandIn::resetAll();
         ContextRegistry::createRoot();
         wglMakeCurrent(nullptr, nullptr);
     }
@@ -35,17 +35,17 @@ TEST_F(SavedContextGuardGLTest, HostWithoutAContextGetsNoneBack) {
 }
 
 TEST_F(SavedContextGuardGLTest, StillCurrentMeansNoWglCall) {
-    aehost::HostGLContext host;
+    Kelvane::Neon::Host::HostGLContext host;
     host.makeCurrent();
     SavedContextGuard guard;
-    win32standin::resetCallCounts();
+    Kelvane::Neon::StandIn::resetCallCounts();
     guard.restore();
-    EXPECT_EQ(win32standin::callCount("wglMakeCurrent"), 0u);
+    EXPECT_EQ(Kelvane::Neon::StandIn::callCount("wglMakeCurrent"), 0u);
     EXPECT_EQ(wglGetCurrentContext(), host.context());
 }
 
 TEST_F(SavedContextGuardGLTest, RestoresOnceExplicitlyOrOnUnwinding) {
-    aehost::HostGLContext host;
+    Kelvane::Neon::Host::HostGLContext host;
     host.makeCurrent();
     {
         SavedContextGuard guard;
@@ -71,7 +71,7 @@ TEST_F(SavedContextGuardGLTest, RestoresOnceExplicitlyOrOnUnwinding) {
 }
 
 TEST_F(SavedContextGuardGLTest, AfterDestroyAllTheGuardBringsBackTheHostContext) {
-    aehost::HostGLContext host;
+    Kelvane::Neon::Host::HostGLContext host;
     host.makeCurrent();
     SavedContextGuard guard;
     root().makeCurrent();

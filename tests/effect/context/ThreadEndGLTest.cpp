@@ -27,7 +27,7 @@ using Kelvane::Neon::RenderTarget;
 class ThreadEndGLTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        win32standin::resetAll();
+        Kelvane::Neon::StandIn::resetAll();
         ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
         ASSERT_EQ(host.paramsSetup(), PF_Err_NONE);
         host.streams().at(NEON_END_DISTANCE).u.sd.value = 6;
@@ -43,21 +43,21 @@ protected:
         wglMakeCurrent(nullptr, nullptr);
     }
 
-    aehost::EffectHost host{&EntryPointFunc};
-    aehost::World input{24, 20};
+    Kelvane::Neon::Host::EffectHost host{&EntryPointFunc};
+    Kelvane::Neon::Host::World input{24, 20};
 };
 
 TEST_F(ThreadEndGLTest, EachEndedRenderThreadLeavesNoContextBehind) {
-    aehost::World expected(24, 20);
+    Kelvane::Neon::Host::World expected(24, 20);
     ASSERT_EQ(host.render(input.world(), expected.world()), PF_Err_NONE);
     // The root and this thread's context, which lives on with this thread.
     ASSERT_EQ(ContextRegistry::threadContextCount(), 1u);
-    const std::size_t contexts = win32standin::liveContextCount();
-    const std::size_t windows = win32standin::liveWindowCount();
+    const std::size_t contexts = Kelvane::Neon::StandIn::liveContextCount();
+    const std::size_t windows = Kelvane::Neon::StandIn::liveWindowCount();
 
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
-        aehost::World output(24, 20);
+        Kelvane::Neon::Host::World output(24, 20);
         std::array<GLuint, 3> framebuffers{};
         std::thread([&] {
             EXPECT_EQ(host.render(input.world(), output.world()), PF_Err_NONE);
@@ -71,8 +71,8 @@ TEST_F(ThreadEndGLTest, EachEndedRenderThreadLeavesNoContextBehind) {
         // A new thread may get the ended one's handle: it must render alike.
         EXPECT_EQ(output.bytes(), expected.bytes());
         EXPECT_EQ(ContextRegistry::threadContextCount(), 1u);
-        EXPECT_EQ(win32standin::liveContextCount(), contexts);
-        EXPECT_EQ(win32standin::liveWindowCount(), windows);
+        EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), contexts);
+        EXPECT_EQ(Kelvane::Neon::StandIn::liveWindowCount(), windows);
 
         // Deleted, not left to the context: a driver may keep framebuffers in the share group.
         ContextRegistry::rootContext()->makeCurrent();
@@ -89,8 +89,8 @@ TEST_F(ThreadEndGLTest, EachEndedRenderThreadLeavesNoContextBehind) {
 TEST_F(ThreadEndGLTest, AThreadOutlivingSetDownDeletesNothingTwice) {
     std::promise<void> rendered;
     std::promise<void> setUpAgain;
-    aehost::World first(24, 20);
-    aehost::World again(24, 20);
+    Kelvane::Neon::Host::World first(24, 20);
+    Kelvane::Neon::Host::World again(24, 20);
     std::thread worker([&] {
         EXPECT_EQ(host.render(input.world(), first.world()), PF_Err_NONE);
         rendered.set_value();
@@ -105,7 +105,7 @@ TEST_F(ThreadEndGLTest, AThreadOutlivingSetDownDeletesNothingTwice) {
     worker.join();
     EXPECT_EQ(again.bytes(), first.bytes());
     EXPECT_EQ(ContextRegistry::threadContextCount(), 0u);
-    EXPECT_EQ(win32standin::liveContextCount(), 1u) << "the root alone";
+    EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), 1u) << "the root alone";
 }
 
 } // namespace

@@ -19,7 +19,7 @@ namespace {
 using Kelvane::Neon::runGuarded;
 
 TEST(EntryPointTest, AboutNamesTheEffectAndVersionAndReleasesTheSuite) {
-    aehost::EffectHost host(&EntryPointFunc);
+    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
     const auto text = host.about();
     ASSERT_TRUE(text.has_value());
     EXPECT_EQ(*text, "Zarvo Neon v1.0\rZarvo Neon");
@@ -35,7 +35,7 @@ TEST(EntryPointTest, AboutNamesTheEffectAndVersionAndReleasesTheSuite) {
 }
 
 TEST(EntryPointTest, RefusedAnsiSuiteGives516AndLeavesTheMessageAlone) {
-    aehost::EffectHost host(&EntryPointFunc);
+    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
     host.suites().refuse("PF ANSI Suite");
     std::strcpy(host.outData().return_msg, "left as it was");
 
@@ -50,9 +50,9 @@ TEST(EntryPointTest, RefusedAnsiSuiteGives516AndLeavesTheMessageAlone) {
 }
 
 TEST(EntryPointTest, AnInnerHostLeavesTheOuterOneServed) {
-    aehost::EffectHost outer(&EntryPointFunc);
+    Kelvane::Neon::Host::EffectHost outer(&EntryPointFunc);
     {
-        aehost::EffectHost inner(&EntryPointFunc);
+        Kelvane::Neon::Host::EffectHost inner(&EntryPointFunc);
         inner.suites().refuse("PF ANSI Suite");
         EXPECT_EQ(inner.send(PF_Cmd_ABOUT), PF_Err_BAD_CALLBACK_PARAM);
     }
@@ -61,7 +61,7 @@ TEST(EntryPointTest, AnInnerHostLeavesTheOuterOneServed) {
 }
 
 TEST(EntryPointTest, UnlistedCommandsReturnZeroAndTouchNothing) {
-    aehost::EffectHost host(&EntryPointFunc);
+    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
     std::vector<PF_Cmd> unlisted = {2, 5, 6, 7, 8, 9, 10, 12};
     for (PF_Cmd cmd = 16; cmd < 64; ++cmd) {
         unlisted.push_back(cmd);

@@ -66,7 +66,7 @@ const Expected kTable[] = {
 
 class ParamsSetupTest : public ::testing::Test {
 protected:
-    aehost::EffectHost host{&EntryPointFunc};
+    Kelvane::Neon::Host::EffectHost host{&EntryPointFunc};
 };
 
 TEST_F(ParamsSetupTest, DeclaresThirtyThreeControlsAndRegistersForEvents) {
@@ -95,9 +95,10 @@ TEST_F(ParamsSetupTest, HeaderIsACustomDrawnStripNamedAfterTheDomain) {
 }
 
 // The parameter declared at `e.index` is `e`, with `flags`.
-void expectDeclared(const aehost::EffectHost& host, const Expected& e, PF_ParamFlags flags) {
+void expectDeclared(const Kelvane::Neon::Host::EffectHost& host, const Expected& e,
+                    PF_ParamFlags flags) {
     SCOPED_TRACE(std::string("index ") + std::to_string(e.index) + " " + e.name);
-    const aehost::DeclaredParam& p = host.declared().at(e.index - 1);
+    const Kelvane::Neon::Host::DeclaredParam& p = host.declared().at(e.index - 1);
     const PF_ParamDef& d = p.def;
     EXPECT_EQ(d.param_type, e.type);
     EXPECT_STREQ(d.name, e.name);
@@ -182,7 +183,7 @@ TEST_F(ParamsSetupTest, EveryControlMatchesItsDescription) {
 TEST_F(ParamsSetupTest, FailingAddParamStopsAtThatRow) {
     for (int row : {1, 2, 9, 17, 33}) {
         SCOPED_TRACE(row);
-        aehost::EffectHost failing(&EntryPointFunc);
+        Kelvane::Neon::Host::EffectHost failing(&EntryPointFunc);
         failing.failAddParamAt(row, PF_Err_OUT_OF_MEMORY);
         EXPECT_EQ(failing.send(PF_Cmd_PARAMS_SETUP), PF_Err_OUT_OF_MEMORY);
         EXPECT_EQ(failing.outData().num_params, 34);

@@ -18,7 +18,7 @@ protected:
         host.suites().clearLedger();
     }
 
-    aehost::ParamStreams& streams() { return host.streams(); }
+    Kelvane::Neon::Host::ParamStreams& streams() { return host.streams(); }
     void setColorCount(int n) { streams().at(NEON_COLOR_COUNT).u.sd.value = n; }
     void setColorType(int t) { streams().at(NEON_COLOR_TYPE).u.pd.value = t; }
 
@@ -38,7 +38,7 @@ protected:
         EXPECT_EQ(streams().openStreams(), 0);
     }
 
-    aehost::EffectHost host{&EntryPointFunc};
+    Kelvane::Neon::Host::EffectHost host{&EntryPointFunc};
 };
 
 TEST_F(ParamsUITest, DefaultsShowThreeSlotsAndHideTheSeed) {

@@ -9,14 +9,14 @@
 
 namespace {
 
-using namespace gltest;
-using aehost::EffectHost;
-using aehost::World;
+using namespace Kelvane::Neon::Test;
 using Kelvane::Neon::ContextRegistry;
 using Kelvane::Neon::downloadTexture;
 using Kelvane::Neon::kFormatArgb8;
 using Kelvane::Neon::RenderTarget;
 using Kelvane::Neon::uploadTexture;
+using Kelvane::Neon::Host::EffectHost;
+using Kelvane::Neon::Host::World;
 
 constexpr std::uint32_t kUnknownFormat = 0x61626364;
 

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-namespace gltest {
+namespace Kelvane::Neon::Test {
 
 using namespace gl;
 
@@ -107,7 +107,7 @@ struct Transfer {
 
 // Upload, pass-through draw into the layer, resolve and conversion; the converted frame is
 // left bound for reading.
-inline Transfer drawFrame(aehost::World& input, PF_InData* inData, Pass& pass) {
+inline Transfer drawFrame(Kelvane::Neon::Host::World& input, PF_InData* inData, Pass& pass) {
     using namespace Kelvane::Neon;
     RenderTarget& target = testTarget();
     target.resize(input.width(), input.height());
@@ -121,8 +121,8 @@ inline Transfer drawFrame(aehost::World& input, PF_InData* inData, Pass& pass) {
     return t;
 }
 
-inline void renderFrame(aehost::World& input, aehost::World& output, PF_InData* inData,
-                        Pass& pass) {
+inline void renderFrame(Kelvane::Neon::Host::World& input, Kelvane::Neon::Host::World& output,
+                        PF_InData* inData, Pass& pass) {
     const Transfer t = drawFrame(input, inData, pass);
     Kelvane::Neon::downloadTexture(input.width(), input.height(), input.world(), output.world(),
                                    inData, Kelvane::Neon::kFormatArgb8, t.bytesPerPixel,
@@ -132,7 +132,8 @@ inline void renderFrame(aehost::World& input, aehost::World& output, PF_InData* 
 class GlTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(win32standin::displayPlatform().empty()) << "no EGL display for contexts";
+        ASSERT_FALSE(Kelvane::Neon::StandIn::displayPlatform().empty())
+            << "no EGL display for contexts";
         ASSERT_NO_THROW(Kelvane::Neon::ContextRegistry::createRoot());
         ASSERT_NE(Kelvane::Neon::ContextRegistry::rootContext(), nullptr);
         glErrors();
@@ -144,4 +145,4 @@ protected:
     }
 };
 
-} // namespace gltest
+} // namespace Kelvane::Neon::Test

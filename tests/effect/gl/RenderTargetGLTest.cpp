@@ -6,7 +6,7 @@
 
 namespace {
 
-using namespace gltest;
+using namespace Kelvane::Neon::Test;
 using Kelvane::Neon::RenderTarget;
 using Kelvane::Neon::Texture;
 using Kelvane::Neon::Vec2d;

@@ -10,7 +10,7 @@
 
 namespace {
 
-using namespace gltest;
+using namespace Kelvane::Neon::Test;
 using Kelvane::Neon::OpenglShader;
 using Kelvane::Neon::Vec2d;
 namespace glsl = Kelvane::Neon::glsl;

@@ -50,8 +50,8 @@ const std::vector<Setting> kSettings = {
 };
 
 // A soft ring with half-transparent pixels that keep their colour.
-aehost::RgbaImage softRing(int width, int height) {
-    aehost::RgbaImage image;
+Kelvane::Neon::Host::RgbaImage softRing(int width, int height) {
+    Kelvane::Neon::Host::RgbaImage image;
     image.width = width;
     image.height = height;
     image.pixels.resize(std::size_t(width) * height * 4);
@@ -77,25 +77,26 @@ PF_Err AsWrittenEntryPoint(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
 }
 
 // Each layer's output bytes, from one set-up of the effect behind `entry` with the setting.
-std::vector<std::vector<std::uint8_t>> render(PF_FilterProc entry, const Setting& setting,
-                                              const std::vector<aehost::RgbaImage>& layers) {
+std::vector<std::vector<std::uint8_t>>
+render(PF_FilterProc entry, const Setting& setting,
+       const std::vector<Kelvane::Neon::Host::RgbaImage>& layers) {
     std::vector<std::vector<std::uint8_t>> outputs;
-    aehost::EffectHost host(entry);
+    Kelvane::Neon::Host::EffectHost host(entry);
     EXPECT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
     EXPECT_EQ(host.paramsSetup(), PF_Err_NONE);
     // Else both sides would be the fast path and agree whatever it drew.
     const Kelvane::Neon::EffectGpu* gpu = Kelvane::Neon::effectGpu();
     EXPECT_TRUE(gpu && gpu->target.passesAsWritten() == (entry == &AsWrittenEntryPoint));
     for (const std::string& control : setting.controls) {
-        zarvo::applyControl(control, host.declared(), host.streams());
+        Kelvane::Neon::Apps::applyControl(control, host.declared(), host.streams());
     }
     const A_u_long den = A_u_long(setting.downsample);
     host.inData().downsample_x = {1, den};
     host.inData().downsample_y = {1, den};
-    for (const aehost::RgbaImage& layer : layers) {
-        aehost::World input(layer.width, layer.height);
+    for (const Kelvane::Neon::Host::RgbaImage& layer : layers) {
+        Kelvane::Neon::Host::World input(layer.width, layer.height);
         input.fromRgba(layer);
-        aehost::World output(layer.width, layer.height);
+        Kelvane::Neon::Host::World output(layer.width, layer.height);
         EXPECT_EQ(host.render(input.world(), output.world()), PF_Err_NONE);
         outputs.push_back(output.toRgba().pixels);
     }
@@ -104,7 +105,8 @@ std::vector<std::vector<std::uint8_t>> render(PF_FilterProc entry, const Setting
 }
 
 TEST(FastPathGLTest, GivesTheBytesOfThePassesAsWritten) {
-    const std::vector<aehost::RgbaImage> layers = {zarvo::sampleLayer(192, 108), softRing(97, 75)};
+    const std::vector<Kelvane::Neon::Host::RgbaImage> layers = {
+        Kelvane::Neon::Apps::sampleLayer(192, 108), softRing(97, 75)};
     for (std::size_t i = 0; i < kSettings.size(); ++i) {
         const auto written = render(&AsWrittenEntryPoint, kSettings[i], layers);
         const auto fast = render(&EntryPointFunc, kSettings[i], layers);

@@ -61,7 +61,7 @@ protected:
         return settings;
     }
 
-    aehost::EffectHost host{&EntryPointFunc};
+    Kelvane::Neon::Host::EffectHost host{&EntryPointFunc};
     NeonSettings settings = defaultSettings();
 };
 

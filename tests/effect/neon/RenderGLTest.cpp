@@ -23,7 +23,7 @@ namespace {
 using ::testing::HasSubstr;
 
 // An opaque disc on a transparent layer.
-void drawDisc(aehost::World& world, double cx, double cy, double radius) {
+void drawDisc(Kelvane::Neon::Host::World& world, double cx, double cy, double radius) {
     for (int y = 0; y < world.height(); ++y) {
         for (int x = 0; x < world.width(); ++x) {
             const bool inside = std::hypot(x + 0.5 - cx, y + 0.5 - cy) <= radius;
@@ -35,7 +35,7 @@ void drawDisc(aehost::World& world, double cx, double cy, double radius) {
 class RenderGLTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        win32standin::resetAll();
+        Kelvane::Neon::StandIn::resetAll();
         ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
         ASSERT_EQ(host.paramsSetup(), PF_Err_NONE);
         // A small neon: distances fit the frame.
@@ -46,18 +46,18 @@ protected:
     }
     void TearDown() override {
         EXPECT_EQ(host.send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
-        EXPECT_EQ(win32standin::liveContextCount(), 0u);
+        EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), 0u);
         wglMakeCurrent(nullptr, nullptr);
     }
 
-    aehost::EffectHost host{&EntryPointFunc};
+    Kelvane::Neon::Host::EffectHost host{&EntryPointFunc};
 };
 
 TEST_F(RenderGLTest, DrawsARingAroundADiscAndNothingFarAway) {
-    aehost::World input(96, 96, 8);
-    aehost::World output(96, 96, 8, 0xEE);
+    Kelvane::Neon::Host::World input(96, 96, 8);
+    Kelvane::Neon::Host::World output(96, 96, 8, 0xEE);
     drawDisc(input, 48, 48, 10);
-    aehost::HostGLContext hostContext;
+    Kelvane::Neon::Host::HostGLContext hostContext;
     hostContext.makeCurrent();
 
     ASSERT_EQ(host.render(input.world(), output.world()), PF_Err_NONE);
@@ -85,8 +85,8 @@ TEST_F(RenderGLTest, DrawsARingAroundADiscAndNothingFarAway) {
 
 TEST_F(RenderGLTest, NeonAndOriginKeepsTheLayerUnderTheStrokes) {
     host.streams().at(NEON_COMPOSITE).u.pd.value = 2;
-    aehost::World input(48, 48);
-    aehost::World output(48, 48);
+    Kelvane::Neon::Host::World input(48, 48);
+    Kelvane::Neon::Host::World output(48, 48);
     drawDisc(input, 24, 24, 6);
     ASSERT_EQ(host.render(input.world(), output.world()), PF_Err_NONE);
     const PF_Pixel& centre = output.at(24, 24);
@@ -96,19 +96,19 @@ TEST_F(RenderGLTest, NeonAndOriginKeepsTheLayerUnderTheStrokes) {
 }
 
 TEST_F(RenderGLTest, EmptyLayerLeavesTheOutputAlone) {
-    aehost::World input(0, 5);
-    aehost::World output(4, 4, 0, 0x5A);
+    Kelvane::Neon::Host::World input(0, 5);
+    Kelvane::Neon::Host::World output(4, 4, 0, 0x5A);
     const auto before = output.bytes();
     EXPECT_EQ(host.render(input.world(), output.world()), PF_Err_NONE);
     EXPECT_EQ(output.bytes(), before);
 }
 
 TEST_F(RenderGLTest, FailuresGive516WriteNothingAndLeaveNothingBehind) {
-    aehost::World input(17, 9);
+    Kelvane::Neon::Host::World input(17, 9);
     drawDisc(input, 8, 4, 3);
-    aehost::World output(17, 9, 4, 0x33);
+    Kelvane::Neon::Host::World output(17, 9, 4, 0x33);
     const auto before = output.bytes();
-    aehost::HostGLContext hostContext;
+    Kelvane::Neon::Host::HostGLContext hostContext;
     hostContext.makeCurrent();
 
     host.suites().refuse("PF Handle Suite");
@@ -129,8 +129,8 @@ TEST_F(RenderGLTest, FailuresGive516WriteNothingAndLeaveNothingBehind) {
 }
 
 TEST_F(RenderGLTest, AFrameBeyondTheGpuLimitIsRefusedWithAMessage) {
-    aehost::World input(20000, 1);
-    aehost::World output(20000, 1, 0, 0x77);
+    Kelvane::Neon::Host::World input(20000, 1);
+    Kelvane::Neon::Host::World output(20000, 1, 0, 0x77);
     const auto before = output.bytes();
     EXPECT_NE(host.render(input.world(), output.world()), PF_Err_NONE);
     EXPECT_TRUE(host.outData().out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE);
@@ -139,8 +139,8 @@ TEST_F(RenderGLTest, AFrameBeyondTheGpuLimitIsRefusedWithAMessage) {
 }
 
 TEST_F(RenderGLTest, SameSizeKeepsTheTargetAndANewSizeRenewsIt) {
-    aehost::World small(21, 13);
-    aehost::World smallOut(21, 13);
+    Kelvane::Neon::Host::World small(21, 13);
+    Kelvane::Neon::Host::World smallOut(21, 13);
     drawDisc(small, 10, 6, 4);
     ASSERT_EQ(host.render(small.world(), smallOut.world()), PF_Err_NONE);
     ASSERT_NE(Kelvane::Neon::effectGpu(), nullptr);
@@ -149,8 +149,8 @@ TEST_F(RenderGLTest, SameSizeKeepsTheTargetAndANewSizeRenewsIt) {
     ASSERT_EQ(host.render(small.world(), smallOut.world()), PF_Err_NONE);
     EXPECT_EQ(target.outputRenderbuffer(), output);
 
-    aehost::World large(30, 22);
-    aehost::World largeOut(30, 22);
+    Kelvane::Neon::Host::World large(30, 22);
+    Kelvane::Neon::Host::World largeOut(30, 22);
     drawDisc(large, 15, 11, 5);
     ASSERT_EQ(host.render(large.world(), largeOut.world()), PF_Err_NONE);
     EXPECT_EQ(target.width(), 30);
@@ -158,10 +158,10 @@ TEST_F(RenderGLTest, SameSizeKeepsTheTargetAndANewSizeRenewsIt) {
 }
 
 TEST_F(RenderGLTest, RendersFromSeveralThreadsAlike) {
-    aehost::World input(40, 40);
+    Kelvane::Neon::Host::World input(40, 40);
     drawDisc(input, 20, 20, 6);
-    aehost::World first(40, 40);
-    aehost::World second(40, 40);
+    Kelvane::Neon::Host::World first(40, 40);
+    Kelvane::Neon::Host::World second(40, 40);
     ASSERT_EQ(host.render(input.world(), first.world()), PF_Err_NONE);
     std::thread([&] {
         EXPECT_EQ(host.render(input.world(), second.world()), PF_Err_NONE);
@@ -171,13 +171,13 @@ TEST_F(RenderGLTest, RendersFromSeveralThreadsAlike) {
 }
 
 TEST(RenderModuleGLTest, TheModuleFromDiskRenders) {
-    const aehost::EffectModule module(ZARVO_MODULE_PATH);
-    aehost::EffectHost host(module);
+    const Kelvane::Neon::Host::EffectModule module(ZARVO_MODULE_PATH);
+    Kelvane::Neon::Host::EffectHost host(module);
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
     ASSERT_EQ(host.paramsSetup(), PF_Err_NONE);
     host.streams().at(NEON_END_DISTANCE).u.sd.value = 10;
-    aehost::World input(32, 32);
-    aehost::World output(32, 32);
+    Kelvane::Neon::Host::World input(32, 32);
+    Kelvane::Neon::Host::World output(32, 32);
     drawDisc(input, 16, 16, 5);
     ASSERT_EQ(host.render(input.world(), output.world()), PF_Err_NONE);
     int lit = 0;
@@ -194,8 +194,8 @@ namespace {
 
 TEST_F(RenderGLTest, AHalfTransparentLayerKeepsItsColourUnderNeonAndOrigin) {
     host.streams().at(NEON_COMPOSITE).u.pd.value = 2;
-    aehost::World input(24, 24);
-    aehost::World output(24, 24);
+    Kelvane::Neon::Host::World input(24, 24);
+    Kelvane::Neon::Host::World output(24, 24);
     // No texel reaches the 0.9 alpha that makes a seed: no stroke anywhere, only the layer.
     input.fill(PF_Pixel{128, 100, 60, 20});
     ASSERT_EQ(host.render(input.world(), output.world()), PF_Err_NONE);
@@ -209,10 +209,10 @@ TEST_F(RenderGLTest, AHalfTransparentLayerKeepsItsColourUnderNeonAndOrigin) {
 // "Neon And Origin" against "Only Neon" and against the layer itself: the layer's straight
 // colour joins the premultiplied stroke sum premultiplied.
 TEST_F(RenderGLTest, NeonAndOriginOverATransparentLayerIsOnlyNeon) {
-    aehost::World input(64, 64);
+    Kelvane::Neon::Host::World input(64, 64);
     drawDisc(input, 32, 32, 9);
-    aehost::World onlyNeon(64, 64);
-    aehost::World withOrigin(64, 64);
+    Kelvane::Neon::Host::World onlyNeon(64, 64);
+    Kelvane::Neon::Host::World withOrigin(64, 64);
     ASSERT_EQ(host.render(input.world(), onlyNeon.world()), PF_Err_NONE);
     host.streams().at(NEON_COMPOSITE).u.pd.value = 2;
     ASSERT_EQ(host.render(input.world(), withOrigin.world()), PF_Err_NONE);
@@ -243,8 +243,8 @@ TEST_F(RenderGLTest, NeonAndOriginWithEveryStrokeHiddenGivesBackTheLayer) {
     host.streams().at(NEON_COMPOSITE).u.pd.value = 2;
     host.streams().at(NEON_VISIBILITY).u.fd.value = 0;
     // Every alpha sixteen times over; its opaque pixels seed strokes, hidden but still there.
-    aehost::World input(64, 64);
-    aehost::World output(64, 64);
+    Kelvane::Neon::Host::World input(64, 64);
+    Kelvane::Neon::Host::World output(64, 64);
     for (int y = 0; y < 64; ++y) {
         for (int x = 0; x < 64; ++x) {
             const auto alpha = static_cast<A_u_char>((y * 64 + x) % 256);
@@ -280,8 +280,8 @@ TEST_F(RenderGLTest, NeonAndOriginOverAnOpaqueLayerBlendsByTheFormula) {
     host.streams().at(NEON_START_DISTANCE).u.sd.value = 0;
     host.streams().at(NEON_GLOW_OPACITY).u.fd.value = Kelvane::Neon::toFixed(50);
     host.streams().at(NEON_COLOR_1).u.cd.value = PF_Pixel{255, 255, 102, 0};
-    aehost::World input(64, 64);
-    aehost::World output(64, 64);
+    Kelvane::Neon::Host::World input(64, 64);
+    Kelvane::Neon::Host::World output(64, 64);
     input.fill(PF_Pixel{255, 40, 221, 90});
     ASSERT_EQ(host.render(input.world(), output.world()), PF_Err_NONE);
     // Alpha 0.5 + 1 x (1 - 0.5) = 1; weight 0.5 / 1; over an opaque backdrop the mixed colour

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace strokeref {
+namespace Kelvane::Neon::Test {
 
 using Kelvane::Neon::ColorType;
 using Kelvane::Neon::Direction;
@@ -181,4 +181,4 @@ inline Vec4 shade(const Uniforms& u, float dist, Vec4 inputArgb = {}) {
     return mix(sum, blend(origin, sum), u.composite);
 }
 
-} // namespace strokeref
+} // namespace Kelvane::Neon::Test

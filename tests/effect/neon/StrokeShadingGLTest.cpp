@@ -19,7 +19,7 @@
 
 namespace {
 
-using namespace gltest;
+using namespace Kelvane::Neon::Test;
 using Kelvane::Neon::ColorType;
 using Kelvane::Neon::Direction;
 using Kelvane::Neon::FullScreenQuad;
@@ -30,8 +30,8 @@ using Kelvane::Neon::OpenglShader;
 using Kelvane::Neon::RenderTarget;
 using Kelvane::Neon::strokeFragmentSource;
 using Kelvane::Neon::Vec2d;
-using strokeref::Uniforms;
-using strokeref::Vec4;
+using Kelvane::Neon::Test::Uniforms;
+using Kelvane::Neon::Test::Vec4;
 namespace glsl = Kelvane::Neon::glsl;
 
 // An RGBA32F texture of one row, read texel for texel.
@@ -146,7 +146,7 @@ protected:
         const std::vector<Vec4> got = shade(u, dists, inputs);
         for (std::size_t i = 0; i < dists.size(); ++i) {
             const Vec4 input = i < inputs.size() ? inputs[i] : Vec4{};
-            EXPECT_TRUE(near(got[i], strokeref::shade(u, dists[i], input), kTolerance))
+            EXPECT_TRUE(near(got[i], Kelvane::Neon::Test::shade(u, dists[i], input), kTolerance))
                 << "at distance " << dists[i];
         }
     }
@@ -178,7 +178,7 @@ Uniforms fiveApart() {
 
 float centreOf(const Uniforms& u, int i) {
     const float start = u.edgeStartDist / u.edgeEndDist;
-    return start + (1 - start) * strokeref::percentOf(i, u.strokeCount) +
+    return start + (1 - start) * Kelvane::Neon::Test::percentOf(i, u.strokeCount) +
            u.edgeSize / u.edgeEndDist / 2;
 }
 
@@ -467,7 +467,7 @@ TEST_F(StrokeShadingGLTest, NothingOverNothingIsTransparentBlack) {
             if (composite == 1) {
                 ASSERT_TRUE(near(got[i], {}, 0)) << "at " << dists[i];
             } else {
-                ASSERT_TRUE(near(got[i], strokeref::shade(u, dists[i]), kTolerance));
+                ASSERT_TRUE(near(got[i], Kelvane::Neon::Test::shade(u, dists[i]), kTolerance));
             }
         }
     }
@@ -518,15 +518,15 @@ protected:
                         &host.inData(), kFormatArgb8, t.bytesPerPixel, t.pixelType);
     }
 
-    aehost::EffectHost host{&EntryPointFunc};
-    aehost::World input{96, 96};
-    aehost::World output{96, 96};
+    Kelvane::Neon::Host::EffectHost host{&EntryPointFunc};
+    Kelvane::Neon::Host::World input{96, 96};
+    Kelvane::Neon::Host::World output{96, 96};
     NeonRenderer renderer{testTarget()};
 };
 
 // The first opaque pixel along row 48, stepping from the disc's edge by `step`, whose
 // channel `c` (0 red, 1 green, 2 blue) stands out above the other two; -1 when there is none.
-int firstRingPixel(const aehost::World& output, int fromX, int step, int c) {
+int firstRingPixel(const Kelvane::Neon::Host::World& output, int fromX, int step, int c) {
     for (int x = fromX; x >= 0 && x < output.width(); x += step) {
         const PF_Pixel& p = output.at(x, 48);
         const int rgb[] = {p.red, p.green, p.blue};
@@ -561,7 +561,7 @@ TEST_F(StrokeShadingRendererGLTest, OuterNeonRingsTheDiscAndLeavesFarPixelsEmpty
 
 TEST_F(StrokeShadingRendererGLTest, RendersTheSameFrameAfterARelease) {
     renderFrame();
-    const aehost::RgbaImage first = output.toRgba();
+    const Kelvane::Neon::Host::RgbaImage first = output.toRgba();
     renderer.release();
     output.fill(PF_Pixel{0, 0, 0, 0});
     renderFrame();

@@ -15,7 +15,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-class DrawbotSuitesTest : public ::testing::Test, protected uitest::UiHost {
+class DrawbotSuitesTest : public ::testing::Test, protected Kelvane::Neon::Test::UiHost {
 protected:
     PF_InData* in() { return &host.inData(); }
     PF_OutData* out() { return &host.outData(); }
@@ -101,7 +101,7 @@ TEST_F(DrawbotSuitesTest, AcquireSuiteShowsTheCallersMessageOrNamesTheSuiteWithi
     EXPECT_EQ(message(), "Not able to acquire AEFX Suite-PF AE App Suite-6");
 }
 
-class DrawbotWrappersTest : public ::testing::Test, protected uitest::UiHost {
+class DrawbotWrappersTest : public ::testing::Test, protected Kelvane::Neon::Test::UiHost {
 protected:
     void SetUp() override {
         ASSERT_EQ(suites.error(), PF_Err_NONE);

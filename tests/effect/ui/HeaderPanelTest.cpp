@@ -30,15 +30,15 @@ struct Point {
     double x, y;
 };
 
-class HeaderPanelTest : public ::testing::Test, protected uitest::UiHost {
+class HeaderPanelTest : public ::testing::Test, protected Kelvane::Neon::Test::UiHost {
 protected:
     HeaderPanelTest() {
-        win32standin::setUrlOpener([this](const std::string& url) {
+        Kelvane::Neon::StandIn::setUrlOpener([this](const std::string& url) {
             opened.push_back(url);
             return true;
         });
     }
-    ~HeaderPanelTest() override { win32standin::resetAll(); }
+    ~HeaderPanelTest() override { Kelvane::Neon::StandIn::resetAll(); }
 
     PF_Err handle(PF_EventExtra& extra) {
         return HandleEvent(&host.inData(), &host.outData(), nullptr, nullptr, &extra);
@@ -113,7 +113,7 @@ TEST_F(HeaderPanelTest, EventsOfOtherWindowsAndTheTitleAreaAreLeftAlone) {
         }
     }
     PF_EventExtra title =
-        event(PF_Event_DRAW, PF_Window_EFFECT, {0, 0, 200, 50}, uitest::kTitleArea);
+        event(PF_Event_DRAW, PF_Window_EFFECT, {0, 0, 200, 50}, Kelvane::Neon::Test::kTitleArea);
     EXPECT_EQ(handle(title), PF_Err_NONE);
     EXPECT_EQ(title.evt_out_flags, PF_EO_NONE);
     for (PF_EventType type : {PF_Event_IDLE, PF_Event_KEYDOWN, PF_Event_DRAG}) {
@@ -139,7 +139,7 @@ TEST_F(HeaderPanelTest, EveryClickOpensTheMakersPage) {
     EXPECT_TRUE(suiteTraffic().empty());
 
     // A page that cannot be opened is not an error of the event.
-    win32standin::setUrlOpener([](const std::string&) { return false; });
+    Kelvane::Neon::StandIn::setUrlOpener([](const std::string&) { return false; });
     EXPECT_EQ(handle(click), PF_Err_NONE);
 }
 
@@ -354,7 +354,7 @@ TEST_F(HeaderPanelTest, FailingReleaseOfAnObjectIsNotAnError) {
 }
 
 // DrawHeaderText on its own, with suites and a drawing reference of the host.
-class HeaderTextTest : public ::testing::Test, protected uitest::UiHost {
+class HeaderTextTest : public ::testing::Test, protected Kelvane::Neon::Test::UiHost {
 protected:
     void SetUp() override {
         ASSERT_EQ(suites.error(), PF_Err_NONE);

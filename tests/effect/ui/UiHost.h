@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace uitest {
+namespace Kelvane::Neon::Test {
 
 constexpr A_long kTitleArea = PF_EA_PARAM_TITLE;
 constexpr A_long kControlArea = PF_EA_CONTROL;
@@ -76,8 +76,8 @@ public:
         return drawing;
     }
 
-    aehost::EffectHost host{&EntryPointFunc};
-    aehost::DrawbotHost drawbot{host.suites(), 260, 60};
+    Kelvane::Neon::Host::EffectHost host{&EntryPointFunc};
+    Kelvane::Neon::Host::DrawbotHost drawbot{host.suites(), 260, 60};
 };
 
-} // namespace uitest
+} // namespace Kelvane::Neon::Test

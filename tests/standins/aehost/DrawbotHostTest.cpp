@@ -78,8 +78,8 @@ protected:
         return {inside, outside};
     }
 
-    aehost::SuiteHost suites;
-    aehost::DrawbotHost host{suites, 96, 48};
+    Kelvane::Neon::Host::SuiteHost suites;
+    Kelvane::Neon::Host::DrawbotHost host{suites, 96, 48};
     const DRAWBOT_DrawbotSuite1* draw = nullptr;
     const DRAWBOT_SupplierSuite1* supplierSuite = nullptr;
     const DRAWBOT_SurfaceSuite2* surfaceSuite = nullptr;

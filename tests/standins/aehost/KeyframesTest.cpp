@@ -26,16 +26,16 @@ protected:
         in.inter.checkin_param(in.effect_ref, &def);
         return def;
     }
-    template <typename Set> aehost::Keyframe key(int index, A_Time time, Set set) {
-        aehost::Keyframe k{time, host.streams().at(index)};
+    template <typename Set> Kelvane::Neon::Host::Keyframe key(int index, A_Time time, Set set) {
+        Kelvane::Neon::Host::Keyframe k{time, host.streams().at(index)};
         set(k.value.u);
         return k;
     }
-    aehost::Keyframe visibility(A_Time time, PF_Fixed value) {
+    Kelvane::Neon::Host::Keyframe visibility(A_Time time, PF_Fixed value) {
         return key(NEON_VISIBILITY, time, [&](PF_ParamDefUnion& u) { u.fd.value = value; });
     }
 
-    aehost::EffectHost host{&EntryPointFunc};
+    Kelvane::Neon::Host::EffectHost host{&EntryPointFunc};
 };
 
 TEST_F(KeyframesTest, LinearForSlidersAndColoursHoldForPopupsAndOutsideTheKeys) {
@@ -97,7 +97,7 @@ TEST_F(KeyframesTest, TheSameSecondGivesTheSameValueAtEveryFrameRate) {
 TEST_F(KeyframesTest, RefusesWhatNoHostWouldKeep) {
     auto& streams = host.streams();
     streams.setKeyframes(NEON_VISIBILITY, {visibility({0, 1}, 0), visibility({1, 1}, 100 * kOne)});
-    const auto refused = [&](PF_ParamIndex index, std::vector<aehost::Keyframe> keys) {
+    const auto refused = [&](PF_ParamIndex index, std::vector<Kelvane::Neon::Host::Keyframe> keys) {
         EXPECT_THROW(streams.setKeyframes(index, std::move(keys)), std::invalid_argument);
     };
     refused(NEON_HEADER, {key(NEON_HEADER, {0, 1}, [](auto&) {})});
@@ -145,23 +145,25 @@ PF_Err recordingEffect(PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef* para
 }
 
 TEST(KeyframedRenderTest, ARenderRunsAtItsFramesTime) {
-    aehost::EffectHost host(&recordingEffect);
+    Kelvane::Neon::Host::EffectHost host(&recordingEffect);
     ASSERT_EQ(host.paramsSetup(), PF_Err_NONE);
-    aehost::Keyframe first{{0, 1}, host.streams().at(1)};
-    aehost::Keyframe last = first;
+    Kelvane::Neon::Host::Keyframe first{{0, 1}, host.streams().at(1)};
+    Kelvane::Neon::Host::Keyframe last = first;
     last.time = {2, 1};
     last.value.u.fd.value = 100 * kOne;
     host.streams().setKeyframes(1, {first, last});
     PF_EffectWorld world{};
 
     // NTSC frame 30: 1.001 s.
-    ASSERT_EQ(host.render(&world, &world, aehost::FrameTime{30030, 1001, 30000}), PF_Err_NONE);
+    ASSERT_EQ(host.render(&world, &world, Kelvane::Neon::Host::FrameTime{30030, 1001, 30000}),
+              PF_Err_NONE);
     EXPECT_EQ(seen.time, 30030);
     EXPECT_EQ(seen.step, 1001);
     EXPECT_EQ(seen.scale, 30000u);
     EXPECT_EQ(seen.checkedOut, Kelvane::Neon::fixedFromDouble(50.05));
     EXPECT_EQ(seen.inParams, seen.checkedOut) << "the params array stands at the same time";
-    EXPECT_THROW(host.render(&world, &world, aehost::FrameTime{0, 1, 0}), std::invalid_argument);
+    EXPECT_THROW(host.render(&world, &world, Kelvane::Neon::Host::FrameTime{0, 1, 0}),
+                 std::invalid_argument);
 }
 
 } // namespace

@@ -14,12 +14,12 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 TEST(ModuleFileTest, ExportsOnlyTheEntryPoint) {
-    const aehost::ElfFile file(ZARVO_MODULE_PATH);
+    const Kelvane::Neon::Host::ElfFile file(ZARVO_MODULE_PATH);
     EXPECT_THAT(file.exportedSymbols(), ElementsAre("EntryPointFunc"));
 }
 
 TEST(ModuleFileTest, PiPLHoldsTwelvePropertiesInOrder) {
-    const aehost::EffectModule module(ZARVO_MODULE_PATH);
+    const Kelvane::Neon::Host::EffectModule module(ZARVO_MODULE_PATH);
     const auto& props = module.pipl().properties();
     std::vector<std::string> keys;
     for (const auto& p : props) {
@@ -47,7 +47,7 @@ TEST(ModuleFileTest, PiPLHoldsTwelvePropertiesInOrder) {
 }
 
 TEST(ModuleFileTest, PiPLAgreesWithWhatTheCodeDeclares) {
-    const aehost::EffectModule module(ZARVO_MODULE_PATH);
+    const Kelvane::Neon::Host::EffectModule module(ZARVO_MODULE_PATH);
     EXPECT_EQ(module.pipl().find("eVER")->asLong(), Kelvane::Neon::kPackedVersion);
     EXPECT_EQ(module.pipl().find("eGLO")->asLong(), std::uint32_t(Kelvane::Neon::kGlobalOutFlags));
     EXPECT_EQ(module.pipl().find("eGL2")->asLong(), std::uint32_t(Kelvane::Neon::kGlobalOutFlags2));
@@ -55,8 +55,8 @@ TEST(ModuleFileTest, PiPLAgreesWithWhatTheCodeDeclares) {
 }
 
 TEST(ModuleFileTest, LoadedModuleAnswersThroughItsEntryPoint) {
-    const aehost::EffectModule module(ZARVO_MODULE_PATH);
-    aehost::EffectHost host(module);
+    const Kelvane::Neon::Host::EffectModule module(ZARVO_MODULE_PATH);
+    Kelvane::Neon::Host::EffectHost host(module);
     EXPECT_EQ(host.about(), std::string("Zarvo Neon v1.0\rZarvo Neon"));
     ASSERT_EQ(host.send(PF_Cmd_PARAMS_SETUP), PF_Err_NONE);
     EXPECT_EQ(host.declared().size(), 33u);
@@ -66,25 +66,27 @@ TEST(ModuleFileTest, LoadedModuleAnswersThroughItsEntryPoint) {
 TEST(ModuleFileTest, LoaderRefusesWhatIsNotAnEffect) {
     const std::string fixtures = ZARVO_FIXTURE_DIR;
     try {
-        aehost::EffectModule m(fixtures + "/NotAnEffect.aex");
+        Kelvane::Neon::Host::EffectModule m(fixtures + "/NotAnEffect.aex");
         FAIL() << "loaded a general plug-in as an effect";
-    } catch (const aehost::ModuleError& e) {
+    } catch (const Kelvane::Neon::Host::ModuleError& e) {
         EXPECT_THAT(e.what(), HasSubstr("is not an effect"));
         EXPECT_THAT(e.what(), HasSubstr("'AEgx'"));
     }
     try {
-        aehost::EffectModule m(fixtures + "/NoEntryPoint.aex");
+        Kelvane::Neon::Host::EffectModule m(fixtures + "/NoEntryPoint.aex");
         FAIL() << "loaded an effect without an entry point";
-    } catch (const aehost::ModuleError& e) {
+    } catch (const Kelvane::Neon::Host::ModuleError& e) {
         EXPECT_THAT(e.what(), HasSubstr("no 64-bit entry point"));
     }
-    EXPECT_THROW(aehost::EffectModule(fixtures + "/missing.aex"), aehost::ModuleError);
+    EXPECT_THROW(Kelvane::Neon::Host::EffectModule(fixtures + "/missing.aex"),
+                 Kelvane::Neon::Host::ModuleError);
     // A file that is not a library at all.
-    EXPECT_THROW(aehost::EffectModule(ZARVO_PIPL_DESCRIPTION), aehost::ModuleError);
+    EXPECT_THROW(Kelvane::Neon::Host::EffectModule(ZARVO_PIPL_DESCRIPTION),
+                 Kelvane::Neon::Host::ModuleError);
 }
 
 TEST(ModuleFileTest, PiPLStoresCodesAsLittleEndianValues) {
-    const auto bytes = aehost::ElfFile(ZARVO_MODULE_PATH).section(".pipl");
+    const auto bytes = Kelvane::Neon::Host::ElfFile(ZARVO_MODULE_PATH).section(".pipl");
     ASSERT_TRUE(bytes);
     // Word 1, list version 0, 12 properties, then "8BIM" "kind" id 0, length 4, "eFKT".
     const std::string expected("\x01\0\0\0\0\0\x0c\0\0\0MIB8dnik\0\0\0\0\x04\0\0\0TKFe", 30);
@@ -94,18 +96,18 @@ TEST(ModuleFileTest, PiPLStoresCodesAsLittleEndianValues) {
 
 TEST(ModuleFileTest, MalformedPiPLIsRejected) {
     const std::vector<std::uint8_t> truncated = {1, 0, 0, 0, 0, 0, 2, 0, 0, 0, 'M', 'I'};
-    EXPECT_THROW(aehost::PiPL::parse(truncated), std::runtime_error);
+    EXPECT_THROW(Kelvane::Neon::Host::PiPL::parse(truncated), std::runtime_error);
     std::vector<std::uint8_t> overlong = {1, 0, 0, 0, 0, 0, 1, 0, 0, 0};
     for (char c : std::string("MIB8eman")) {
         overlong.push_back(std::uint8_t(c));
     }
     overlong.insert(overlong.end(), {0, 0, 0, 0, 200, 0, 0, 0, 3, 'a', 'b', 'c'});
-    EXPECT_THROW(aehost::PiPL::parse(overlong), std::runtime_error);
+    EXPECT_THROW(Kelvane::Neon::Host::PiPL::parse(overlong), std::runtime_error);
     // The same property list is fine with its true length, and refused without the version word.
     overlong[22] = 4;
-    EXPECT_EQ(aehost::PiPL::parse(overlong).find("name")->asPString(), "abc");
+    EXPECT_EQ(Kelvane::Neon::Host::PiPL::parse(overlong).find("name")->asPString(), "abc");
     overlong[0] = 0;
-    EXPECT_THROW(aehost::PiPL::parse(overlong), std::runtime_error);
+    EXPECT_THROW(Kelvane::Neon::Host::PiPL::parse(overlong), std::runtime_error);
 }
 
 } // namespace

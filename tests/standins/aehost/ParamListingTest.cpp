@@ -15,9 +15,9 @@ using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
 std::vector<std::string> listingLines() {
-    aehost::EffectHost host(&EntryPointFunc);
+    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
     EXPECT_EQ(host.send(PF_Cmd_PARAMS_SETUP), PF_Err_NONE);
-    std::istringstream in(zarvo::paramListing(host.declared()));
+    std::istringstream in(Kelvane::Neon::Apps::paramListing(host.declared()));
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) {
         lines.push_back(line);
@@ -51,7 +51,8 @@ TEST(ParamListingTest, ListsEveryVisibleRowIndentedUnderItsGroup) {
 }
 
 TEST(ParamListingTest, AboutShowsTheCarriageReturnAsALineBreak) {
-    EXPECT_EQ(zarvo::aboutText("Zarvo Neon v1.0\rZarvo Neon"), "Zarvo Neon v1.0\nZarvo Neon\n");
+    EXPECT_EQ(Kelvane::Neon::Apps::aboutText("Zarvo Neon v1.0\rZarvo Neon"),
+              "Zarvo Neon v1.0\nZarvo Neon\n");
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <stdexcept>
 
-namespace petest {
+namespace Kelvane::Neon::Test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -193,4 +193,4 @@ std::optional<Bytes> readResource(const Bytes& bytes, std::uint16_t type, std::u
         bytes, [&](const Image&, std::uint32_t name) { return name == type; }, id);
 }
 
-} // namespace petest
+} // namespace Kelvane::Neon::Test

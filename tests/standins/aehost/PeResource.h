@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace petest {
+namespace Kelvane::Neon::Test {
 
 // The data of the resource of type name `type` (compared as Windows does, ignoring ASCII case:
 // resource compilers store "PiPL" as "PIPL") and numeric id `id`, in its first language;
@@ -20,4 +20,4 @@ std::optional<std::vector<std::uint8_t>> readResource(const std::vector<std::uin
 std::optional<std::vector<std::uint8_t>> readResource(const std::vector<std::uint8_t>& image,
                                                       std::uint16_t type, std::uint16_t id);
 
-} // namespace petest
+} // namespace Kelvane::Neon::Test

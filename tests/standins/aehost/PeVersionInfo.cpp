@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-namespace petest {
+namespace Kelvane::Neon::Test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -172,4 +172,4 @@ std::string versionText(const std::array<std::uint16_t, 4>& version) {
            std::to_string(version[2]) + "." + std::to_string(version[3]);
 }
 
-} // namespace petest
+} // namespace Kelvane::Neon::Test

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace petest {
+namespace Kelvane::Neon::Test {
 
 struct VersionInfo {
     // Four-part versions, most significant first ("1.0.0.0" is {1, 0, 0, 0}).
@@ -32,4 +32,4 @@ std::optional<VersionInfo> readVersionInfo(const std::vector<std::uint8_t>& imag
 // "1.0.0.0".
 std::string versionText(const std::array<std::uint16_t, 4>& version);
 
-} // namespace petest
+} // namespace Kelvane::Neon::Test

@@ -68,10 +68,10 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
 std::optional<std::vector<std::uint8_t>> readPiPL(const std::string& path) {
     const std::vector<std::uint8_t> file = readFile(path);
     if (file.size() >= 4 && file[0] == 0x7f && file[1] == 'E' && file[2] == 'L' && file[3] == 'F') {
-        return aehost::ElfFile(path).section(".pipl");
+        return Kelvane::Neon::Host::ElfFile(path).section(".pipl");
     }
     if (file.size() >= 2 && file[0] == 'M' && file[1] == 'Z') {
-        return petest::readResource(file, "PiPL", 16000);
+        return Kelvane::Neon::Test::readResource(file, "PiPL", 16000);
     }
     throw std::runtime_error("neither an ELF nor a PE module");
 }

@@ -29,7 +29,7 @@ std::string modulePath() {
     return other != nullptr && *other != '\0' ? other : ZARVO_MODULE_PATH;
 }
 
-std::string faultsOf(const aehost::EffectHost& host) {
+std::string faultsOf(const Kelvane::Neon::Host::EffectHost& host) {
     std::string text;
     for (const std::string& fault : host.faults()) {
         text += fault + "\n";
@@ -51,8 +51,8 @@ protected:
         return 0;
     }
 
-    aehost::EffectModule module;
-    aehost::EffectHost host;
+    Kelvane::Neon::Host::EffectModule module;
+    Kelvane::Neon::Host::EffectHost host;
 };
 
 // PF_InData.pica_basicP sits at byte 384, after a 32-byte sound world; a module that reads it
@@ -78,7 +78,7 @@ TEST_F(StrictHostGLTest, GlobalSetupFlagsLandWhereTheHostReadsThem) {
 TEST_F(StrictHostGLTest, RenderTakesPixelsThroughGetPixelData8) {
     ASSERT_EQ(host.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE) << faultsOf(host);
     ASSERT_EQ(host.paramsSetup(), PF_Err_NONE) << faultsOf(host);
-    aehost::World input(48, 32), output(48, 32);
+    Kelvane::Neon::Host::World input(48, 32), output(48, 32);
     for (int y = 8; y < 24; ++y) {
         for (int x = 12; x < 36; ++x) {
             input.at(x, y) = PF_Pixel{255, 255, 255, 255};
@@ -114,7 +114,7 @@ TEST_F(StrictHostGLTest, ColourCountHidesTheSlotsItDoesNotUse) {
 // record), drawn with Bezier points passed by address and the domain cut with an ellipsis
 // (truncation 2), and the event claimed at byte 204 of the 208-byte event record.
 TEST_F(StrictHostGLTest, HeaderStripRegistersDrawsAndClaimsItsEvents) {
-    aehost::DrawbotHost drawbot(host.suites(), 260, 60);
+    Kelvane::Neon::Host::DrawbotHost drawbot(host.suites(), 260, 60);
     ASSERT_EQ(host.paramsSetup(), PF_Err_NONE) << faultsOf(host);
     ASSERT_TRUE(host.registeredUI().has_value());
     EXPECT_TRUE(host.registeredUI()->events & PF_CustomEFlag_EFFECT);
@@ -150,17 +150,17 @@ TEST_F(StrictHostGLTest, HeaderStripRegistersDrawsAndClaimsItsEvents) {
 // sound world (where pica_basicP sat in a shorter PF_InData) leads to stand-ins that name it,
 // and a byte written past a record shows in its guard zone.
 TEST(StrictHostTest, MisplacedReadsAndWritesAreNamed) {
-    aehost::EffectHost host(static_cast<PF_FilterProc>(nullptr));
+    Kelvane::Neon::Host::EffectHost host(static_cast<PF_FilterProc>(nullptr));
     SPBasicSuite* misread = nullptr;
     std::memcpy(&misread, reinterpret_cast<const unsigned char*>(&host.inData()) + 360,
                 sizeof misread);
     const void* suite = nullptr;
     EXPECT_NE(misread->AcquireSuite("PF ANSI Suite", 1, &suite), kSPNoError);
-    const auto called = aehost::Traps::take();
+    const auto called = Kelvane::Neon::Host::Traps::take();
     ASSERT_EQ(called.size(), 1u);
     EXPECT_THAT(called[0], HasSubstr("PF_InData.src_snd"));
 
-    aehost::GuardedRecord<PF_EventExtra> event(PF_EventExtra{});
+    Kelvane::Neon::Host::GuardedRecord<PF_EventExtra> event(PF_EventExtra{});
     EXPECT_EQ(event.firstWritePast(), 0u);
     reinterpret_cast<unsigned char*>(&event.record)[212] = 1;
     EXPECT_EQ(event.firstWritePast(), 212u);

@@ -84,9 +84,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    std::optional<petest::VersionInfo> info;
+    std::optional<Kelvane::Neon::Test::VersionInfo> info;
     try {
-        info = petest::readVersionInfo(readFile(path));
+        info = Kelvane::Neon::Test::readVersionInfo(readFile(path));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zarvo_version_check: %s: %s\n", path.c_str(), e.what());
         return 1;
@@ -97,9 +97,10 @@ int main(int argc, char** argv) {
     }
 
     std::printf("%s:\n", path.c_str());
-    std::printf("  %-18s %s\n", "file version", petest::versionText(info->fileVersion).c_str());
+    std::printf("  %-18s %s\n", "file version",
+                Kelvane::Neon::Test::versionText(info->fileVersion).c_str());
     std::printf("  %-18s %s\n", "product version",
-                petest::versionText(info->productVersion).c_str());
+                Kelvane::Neon::Test::versionText(info->productVersion).c_str());
     std::printf("  %-18s %s\n", "file type",
                 info->fileType == 1   ? "application"
                 : info->fileType == 2 ? "DLL"
@@ -121,10 +122,10 @@ int main(int argc, char** argv) {
         return found == info->strings.end() ? std::string("(missing)") : found->second;
     };
     if (!version.empty()) {
-        check.expect("the fixed file version", petest::versionText(info->fileVersion),
+        check.expect("the fixed file version", Kelvane::Neon::Test::versionText(info->fileVersion),
                      version + ".0");
-        check.expect("the fixed product version", petest::versionText(info->productVersion),
-                     version + ".0");
+        check.expect("the fixed product version",
+                     Kelvane::Neon::Test::versionText(info->productVersion), version + ".0");
         check.expect("FileVersion", string("FileVersion"), version);
         check.expect("ProductVersion", string("ProductVersion"), version);
         check.expect("ProductName", string("ProductName"), "Zarvo Neon");

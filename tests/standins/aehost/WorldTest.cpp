@@ -8,7 +8,7 @@
 namespace {
 
 TEST(WorldTest, RowsArePaddedAndPaddingKeepsItsValue) {
-    aehost::World world(3, 2, 5, 0xEE);
+    Kelvane::Neon::Host::World world(3, 2, 5, 0xEE);
     EXPECT_EQ(world.rowbytes(), 3 * 4 + 5);
     EXPECT_EQ(world.world()->data, reinterpret_cast<PF_Pixel*>(world.bytes().data()));
     world.fill(PF_Pixel{1, 2, 3, 4});
@@ -19,15 +19,16 @@ TEST(WorldTest, RowsArePaddedAndPaddingKeepsItsValue) {
     }
     EXPECT_THROW(world.at(3, 0), std::out_of_range);
     // No host layer is larger.
-    EXPECT_THROW(aehost::World(aehost::kMaxLayerSide + 1, 1), std::invalid_argument);
+    EXPECT_THROW(Kelvane::Neon::Host::World(Kelvane::Neon::Host::kMaxLayerSide + 1, 1),
+                 std::invalid_argument);
 }
 
 TEST(WorldTest, RgbaImagesConvertBothWaysInHostChannelOrder) {
-    aehost::RgbaImage image;
+    Kelvane::Neon::Host::RgbaImage image;
     image.width = 2;
     image.height = 2;
     image.pixels = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120, 130, 140, 150, 160};
-    aehost::World world(2, 2, 8);
+    Kelvane::Neon::Host::World world(2, 2, 8);
     world.fromRgba(image);
     const PF_Pixel& second = world.at(1, 0);
     EXPECT_EQ(second.alpha, 80);
@@ -37,19 +38,19 @@ TEST(WorldTest, RgbaImagesConvertBothWaysInHostChannelOrder) {
     // Host memory order is alpha, red, green, blue.
     EXPECT_EQ(world.bytes()[0], 40);
     EXPECT_EQ(world.bytes()[1], 10);
-    const aehost::RgbaImage back = world.toRgba();
+    const Kelvane::Neon::Host::RgbaImage back = world.toRgba();
     EXPECT_EQ(back.pixels, image.pixels);
 
-    aehost::RgbaImage wrong = image;
+    Kelvane::Neon::Host::RgbaImage wrong = image;
     wrong.width = 3;
     EXPECT_THROW(world.fromRgba(wrong), std::invalid_argument);
 }
 
 TEST(WorldTest, BottomUpWorldsKeepTheTopRowLastInMemory) {
-    aehost::World world(3, 2, 5, 0xEE, aehost::World::RowOrder::BottomUp);
+    Kelvane::Neon::Host::World world(3, 2, 5, 0xEE, Kelvane::Neon::Host::World::RowOrder::BottomUp);
     EXPECT_EQ(world.rowbytes(), -(3 * 4 + 5));
     EXPECT_EQ(reinterpret_cast<std::uint8_t*>(world.world()->data), world.bytes().data() + 17);
-    aehost::RgbaImage image;
+    Kelvane::Neon::Host::RgbaImage image;
     image.width = 3;
     image.height = 2;
     for (int i = 0; i < 24; ++i) {
@@ -69,7 +70,7 @@ TEST(WorldTest, BottomUpWorldsKeepTheTopRowLastInMemory) {
 }
 
 TEST(HandlePoolTest, HandlesLockToZeroedMemoryAndCanBeMadeToFail) {
-    aehost::HandlePool pool;
+    Kelvane::Neon::Host::HandlePool pool;
     const PF_HandleSuite1* suite = pool.suite();
     PF_Handle h = suite->host_new_handle(64);
     ASSERT_NE(h, nullptr);

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-using namespace win32standin;
+using namespace Kelvane::Neon::StandIn;
 
 using StandInControlTest = StandInTest;
 

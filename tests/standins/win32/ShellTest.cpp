@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-using namespace win32standin;
+using namespace Kelvane::Neon::StandIn;
 
 namespace {
 

@@ -16,7 +16,7 @@ protected:
     static constexpr const char* kClass = "ZarvoStandInTestClass";
 
     void SetUp() override {
-        win32standin::resetAll();
+        Kelvane::Neon::StandIn::resetAll();
         WNDCLASSEXA wc{};
         wc.cbSize = sizeof wc;
         wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -33,7 +33,7 @@ protected:
     }
 
     void TearDown() override {
-        win32standin::resetAll();
+        Kelvane::Neon::StandIn::resetAll();
         for (HWND w : windows)
             DestroyWindow(w);
         EXPECT_TRUE(UnregisterClassA(kClass, GetModuleHandleA(nullptr)));
@@ -82,17 +82,18 @@ class StandInGLTest : public StandInTest {
 protected:
     void SetUp() override {
         StandInTest::SetUp();
-        ASSERT_FALSE(win32standin::displayPlatform().empty()) << "no EGL display for contexts";
+        ASSERT_FALSE(Kelvane::Neon::StandIn::displayPlatform().empty())
+            << "no EGL display for contexts";
         const PIXELFORMATDESCRIPTOR pfd = glDescriptor();
         ASSERT_TRUE(SetPixelFormat(dc, ChoosePixelFormat(dc, &pfd), &pfd));
     }
 
     void TearDown() override {
-        win32standin::resetAll();
+        Kelvane::Neon::StandIn::resetAll();
         wglMakeCurrent(nullptr, nullptr);
         for (HGLRC c : contexts)
             wglDeleteContext(c);
-        EXPECT_EQ(win32standin::liveContextCount(), 0u);
+        EXPECT_EQ(Kelvane::Neon::StandIn::liveContextCount(), 0u);
         StandInTest::TearDown();
     }
 

@@ -11,7 +11,7 @@
 #include <thread>
 
 using namespace gl;
-using namespace win32standin;
+using namespace Kelvane::Neon::StandIn;
 
 namespace {
 

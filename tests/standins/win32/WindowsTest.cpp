@@ -3,7 +3,7 @@
 #include <future>
 #include <thread>
 
-using namespace win32standin;
+using namespace Kelvane::Neon::StandIn;
 
 // The module fills these records field by field; the layout must be the Windows one.
 static_assert(offsetof(WNDCLASSEXA, lpfnWndProc) == 8 && offsetof(WNDCLASSEXA, hInstance) == 24 &&
