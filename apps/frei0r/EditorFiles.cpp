@@ -14,12 +14,6 @@ extern "C" {
 namespace Kelvane::Neon::Apps {
 namespace {
 
-using Kelvane::Neon::choiceNames;
-using Kelvane::Neon::Control;
-using Kelvane::Neon::ControlKind;
-using Kelvane::Neon::HexCase;
-using Kelvane::Neon::hexDigits;
-
 constexpr const char* kService = "frei0r.zarvo_neon";
 
 std::string number(double value) {

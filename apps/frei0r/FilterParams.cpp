@@ -17,10 +17,6 @@ extern "C" {
 namespace Kelvane::Neon::Apps {
 namespace {
 
-using Kelvane::Neon::choiceNames;
-using Kelvane::Neon::Control;
-using Kelvane::Neon::ControlKind;
-
 std::ostringstream classicStream() {
     std::ostringstream out;
     out.imbue(std::locale::classic()); // a comma-decimal host must not change the text

@@ -13,8 +13,6 @@
 
 namespace Kelvane::Neon::Apps {
 
-using namespace Kelvane::Neon;
-
 namespace {
 
 // The controls the neon's reach is worked out from.

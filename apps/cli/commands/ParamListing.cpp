@@ -10,8 +10,6 @@
 namespace Kelvane::Neon::Apps {
 namespace {
 
-using Kelvane::Neon::choiceNames;
-
 std::string fixedText(PF_Fixed value) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", Kelvane::Neon::fixedToDouble(value));
