@@ -20,18 +20,22 @@ static_assert(sizeof kQuad == 120, "six vertices of five floats");
 } // namespace
 
 void FullScreenQuad::bind() {
-    GLuint* vertexArray = vertexArrays.current();
+    VertexArray* vertexArray = vertexArrays.current();
     if (vertexArray == nullptr) {
+        GLuint name = 0;
+        glGenVertexArrays(1, &name);
         vertexArray = &vertexArrays.currentOrNew();
-        glGenVertexArrays(1, vertexArray);
+        vertexArray->reset(name);
     }
-    glBindVertexArray(*vertexArray);
-    if (vertexBuffer == 0) {
-        glGenBuffers(1, &vertexBuffer);
-        glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    glBindVertexArray(vertexArray->get());
+    if (!vertexBuffer) {
+        GLuint name = 0;
+        glGenBuffers(1, &name);
+        vertexBuffer.reset(name);
+        glBindBuffer(GL_ARRAY_BUFFER, name);
         glBufferData(GL_ARRAY_BUFFER, sizeof kQuad, kQuad, GL_STATIC_DRAW);
     }
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer.get());
 }
 
 void FullScreenQuad::draw(OpenglShader& program, int positionComponents) {
@@ -49,25 +53,15 @@ void FullScreenQuad::draw(OpenglShader& program, int positionComponents) {
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
-void FullScreenQuad::deleteVertexArray(GLuint& name) {
-    glDeleteVertexArrays(1, &name);
-    name = 0;
-}
-
 void FullScreenQuad::release() {
-    if (GLuint* vertexArray = vertexArrays.current()) {
-        glDeleteVertexArrays(1, vertexArray);
-    }
+    vertexArrays.eraseCurrent();
     vertexArrays.clear();
-    if (vertexBuffer != 0) {
-        glDeleteBuffers(1, &vertexBuffer);
-        vertexBuffer = 0;
-    }
+    vertexBuffer.reset();
 }
 
 void FullScreenQuad::abandon() {
     vertexArrays.clear();
-    vertexBuffer = 0;
+    vertexBuffer.abandon();
 }
 
 } // namespace Neon

@@ -4,6 +4,7 @@
 // context.
 #pragma once
 
+#include "effect/gl/GlObject.h"
 #include "effect/gl/OpenglShader.h"
 #include "effect/gl/PerContext.h"
 
@@ -28,10 +29,8 @@ public:
     void abandon();
 
 private:
-    static void deleteVertexArray(gl::GLuint& name);
-
-    gl::GLuint vertexBuffer = 0;
-    PerContext<gl::GLuint> vertexArrays{&deleteVertexArray};
+    Buffer vertexBuffer;
+    PerContext<VertexArray> vertexArrays;
 };
 
 } // namespace Neon

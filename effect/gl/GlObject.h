@@ -57,12 +57,21 @@ inline void deleteRenderbuffer(gl::GLuint name) {
 inline void deleteProgram(gl::GLuint name) {
     gl::glDeleteProgram(name);
 }
+inline void deleteFramebuffer(gl::GLuint name) {
+    gl::glDeleteFramebuffers(1, &name);
+}
+inline void deleteVertexArray(gl::GLuint name) {
+    gl::glDeleteVertexArrays(1, &name);
+}
 } // namespace detail
 
 using Texture = GlObject<&detail::deleteTexture>;
 using Buffer = GlObject<&detail::deleteBuffer>;
 using Renderbuffer = GlObject<&detail::deleteRenderbuffer>;
 using Program = GlObject<&detail::deleteProgram>;
+// Not shared between contexts: kept in PerContext tables.
+using Framebuffer = GlObject<&detail::deleteFramebuffer>;
+using VertexArray = GlObject<&detail::deleteVertexArray>;
 
 } // namespace Neon
 } // namespace Kelvane

@@ -60,10 +60,11 @@ private:
     }
 };
 
+// `T` owns its GL objects (deleting them when destroyed) and gives them up on `abandon()`.
 template <typename T> class PerContext : public PerContextTable {
 public:
-    // `deleteObjects` deletes an entry's GL objects, with its context current.
-    explicit PerContext(void (*deleteObjects)(T&)) : deleteObjects_(deleteObjects) {}
+    PerContext() = default;
+    ~PerContext() override { clear(); }
 
     // The entry of the context current on this thread, or null if it has none yet.
     T* current() {
@@ -75,6 +76,7 @@ public:
         std::lock_guard<std::mutex> guard(lock());
         return entries_[wglGetCurrentContext()];
     }
+    // Deletes the current context's entry and its objects (that context is current).
     void eraseCurrent() {
         std::lock_guard<std::mutex> guard(lock());
         entries_.erase(wglGetCurrentContext());
@@ -82,6 +84,9 @@ public:
     // Forgets every entry; their objects die with their contexts.
     void clear() {
         std::lock_guard<std::mutex> guard(lock());
+        for (auto& entry : entries_) {
+            entry.second.abandon();
+        }
         entries_.clear();
     }
     bool empty() const {
@@ -95,13 +100,12 @@ private:
         if (found == entries_.end()) {
             return;
         }
-        if (deleteObjects) {
-            deleteObjects_(found->second);
+        if (!deleteObjects) {
+            found->second.abandon();
         }
         entries_.erase(found);
     }
 
-    void (*deleteObjects_)(T&);
     std::map<HGLRC, T> entries_;
 };
 

@@ -45,26 +45,29 @@ RenderTarget::Framebuffers& RenderTarget::framebuffers() {
     if (Framebuffers* existing = framebuffers_.current()) {
         return *existing;
     }
+    GLuint names[4] = {};
+    glGenFramebuffers(4, names);
     Framebuffers& made = framebuffers_.currentOrNew();
-    glGenFramebuffers(1, &made.main);
-    glGenFramebuffers(1, &made.resolve);
-    glGenFramebuffers(1, &made.multisample);
+    made.main.reset(names[0]);
+    made.resolve.reset(names[1]);
+    made.multisample.reset(names[2]);
+    made.toTexture.reset(names[3]);
     return made;
 }
 
 GLuint RenderTarget::mainFramebuffer() {
     Framebuffers* f = framebuffers_.current();
-    return f ? f->main : 0;
+    return f ? f->main.get() : 0;
 }
 
 GLuint RenderTarget::resolveFramebuffer() {
     Framebuffers* f = framebuffers_.current();
-    return f ? f->resolve : 0;
+    return f ? f->resolve.get() : 0;
 }
 
 GLuint RenderTarget::multisampleFramebuffer() {
     Framebuffers* f = framebuffers_.current();
-    return f ? f->multisample : 0;
+    return f ? f->multisample.get() : 0;
 }
 
 void RenderTarget::resize(std::int32_t width, std::int32_t height) {
@@ -97,20 +100,8 @@ void RenderTarget::allocateStorage(GLsizei samples) {
     }
 }
 
-void RenderTarget::deleteFramebuffers(Framebuffers& f) {
-    for (GLuint* name : {&f.resolve, &f.main, &f.multisample}) {
-        if (*name != 0) {
-            glDeleteFramebuffers(1, name);
-            *name = 0;
-        }
-    }
-}
-
 void RenderTarget::deleteBuffers() {
-    if (Framebuffers* f = framebuffers_.current()) {
-        deleteFramebuffers(*f);
-        framebuffers_.eraseCurrent();
-    }
+    framebuffers_.eraseCurrent();
     outputRenderbuffer_.reset();
     discardLayers();
 }
@@ -132,8 +123,8 @@ void RenderTarget::endFrame() {
     // A framebuffer of another context would keep deleted storage alive until that context
     // drew again; so between frames none holds anything.
     if (const Framebuffers* f = framebuffers_.current()) {
-        for (GLuint framebuffer : {f->main, f->resolve, f->multisample}) {
-            glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        for (const Framebuffer* framebuffer : {&f->main, &f->resolve, &f->multisample}) {
+            glBindFramebuffer(GL_FRAMEBUFFER, framebuffer->get());
             glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
         }
     }
@@ -175,7 +166,8 @@ void RenderTarget::pushLayer(bool multisampled) {
     layers_.push_back(std::move(layer));
     attachTopLayer();
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        std::printf("framebuffer incomplete:%d", static_cast<int>(framebuffers().multisample));
+        std::printf("framebuffer incomplete:%d",
+                    static_cast<int>(framebuffers().multisample.get()));
     }
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -183,7 +175,7 @@ void RenderTarget::pushLayer(bool multisampled) {
 
 void RenderTarget::attachTopLayer() {
     const Layer& top = layers_.back();
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().multisample);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().multisample.get());
     if (top.texture) {
         glBindRenderbuffer(GL_RENDERBUFFER, 0);
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
@@ -208,13 +200,13 @@ Texture RenderTarget::popLayerToTexture() {
         texture = std::move(top.texture);
         // Handed on as it is; the caller deletes it, which would not detach it from an
         // unbound framebuffer.
-        glBindFramebuffer(GL_FRAMEBUFFER, f.multisample);
+        glBindFramebuffer(GL_FRAMEBUFFER, f.multisample.get());
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
     } else {
         // The blit below writes every texel, so the texture is not zero-filled first.
         texture.reset(newTexture(static_cast<GLint>(GL_RGBA), width_, height_, 0));
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, f.multisample);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, f.resolve);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, f.multisample.get());
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, f.resolve.get());
         glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
                                texture.get(), 0);
         glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT,
@@ -233,7 +225,7 @@ void RenderTarget::finish(float multiplier16bit) {
     if (!texture) {
         return;
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().main);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().main.get());
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
                               outputRenderbuffer_.get());
     glDisable(GL_BLEND);
@@ -284,10 +276,8 @@ Texture RenderTarget::createTexture(const Vec2d& size, int channels) {
 }
 
 void RenderTarget::beginRenderToTexture(GLuint texture, const Vec2d& size, std::int32_t level) {
-    GLuint framebuffer = 0;
-    glGenFramebuffers(1, &framebuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().toTexture.get());
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, level);
     // Every pass into a texture draws one quad over all of it: clearing first changes nothing.
     if (options_.passesAsWritten) {
@@ -298,13 +288,10 @@ void RenderTarget::beginRenderToTexture(GLuint texture, const Vec2d& size, std::
 }
 
 void RenderTarget::endRenderToTexture() {
-    GLint bound = 0;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
-    GLuint framebuffer = static_cast<GLuint>(bound);
+    // Detached, so that the texture's owner may delete it.
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &framebuffer);
     if (!layers_.empty()) {
         attachTopLayer();
         const GLenum drawBuffer = GL_COLOR_ATTACHMENT0;

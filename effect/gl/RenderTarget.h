@@ -84,9 +84,17 @@ public:
 
 private:
     struct Framebuffers {
-        gl::GLuint main = 0;
-        gl::GLuint resolve = 0;
-        gl::GLuint multisample = 0;
+        Framebuffer main;
+        Framebuffer resolve;
+        Framebuffer multisample;
+        // A pass into a texture (the distance field, the blur).
+        Framebuffer toTexture;
+        void abandon() {
+            main.abandon();
+            resolve.abandon();
+            multisample.abandon();
+            toTexture.abandon();
+        }
     };
     // A single-sample texture or a multisampled renderbuffer.
     struct Layer {
@@ -95,15 +103,13 @@ private:
         gl::GLuint name() const { return texture ? texture.get() : renderbuffer.get(); }
     };
     Framebuffers& framebuffers();
-    // With their context current; what they hold is not touched.
-    static void deleteFramebuffers(Framebuffers& f);
     bool allocationFails() const;
     void attachTopLayer();
     // Storage for the renderbuffer bound to GL_RENDERBUFFER; `samples` 0 for single-sample.
     void allocateStorage(gl::GLsizei samples);
 
     RenderOptions options_;
-    PerContext<Framebuffers> framebuffers_{&deleteFramebuffers};
+    PerContext<Framebuffers> framebuffers_;
     Renderbuffer outputRenderbuffer_;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
