@@ -1,8 +1,9 @@
 #include "effect/neon/DistanceFieldGenerator.h"
 
 #include "GlSources.h"
+#include "NeonGlslSources.h"
 #include "effect/neon/GlslConstants.h"
-#include "effect/neon/Reach.h"
+#include "effect/controls/Reach.h"
 
 #include "effect/gl/RenderTarget.h"
 

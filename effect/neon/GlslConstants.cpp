@@ -1,7 +1,7 @@
 #include "effect/neon/GlslConstants.h"
 
 #include "effect/controls/NeonSettings.h"
-#include "effect/neon/Reach.h"
+#include "effect/controls/Reach.h"
 
 #include <charconv>
 #include <string>

@@ -1,6 +1,7 @@
 #include "effect/neon/NeonRenderer.h"
 
 #include "GlSources.h"
+#include "NeonGlslSources.h"
 #include "effect/neon/GlslConstants.h"
 #include "effect/gl/RenderTarget.h"
 

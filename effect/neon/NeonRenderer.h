@@ -6,7 +6,7 @@
 
 #include "effect/neon/DistanceFieldGenerator.h"
 #include "effect/controls/NeonSettings.h"
-#include "effect/neon/Reach.h"
+#include "effect/controls/Reach.h"
 
 #include "effect/gl/FullScreenQuad.h"
 #include "effect/gl/GlObject.h"

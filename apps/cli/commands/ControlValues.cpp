@@ -1,6 +1,6 @@
 #include "apps/cli/commands/ControlValues.h"
 
-#include "apps/cli/commands/Text.h"
+#include "apps/common/Text.h"
 #include "effect/controls/FixedPoint.h"
 #include "effect/controls/HexColor.h"
 

@@ -6,7 +6,7 @@
 
 #include "effect/controls/ControlReading.h"
 #include "effect/controls/Controls.h"
-#include "effect/neon/Reach.h"
+#include "effect/controls/Reach.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "apps/cli/commands/Keyframes.h"
 
 #include "apps/cli/commands/Fraction.h"
-#include "apps/cli/commands/Text.h"
+#include "apps/common/Text.h"
 #include "apps/cli/commands/UsageError.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 #include "effect/controls/NeonParams.h"
 #include "effect/controls/ControlReading.h"
 #include "effect/controls/FixedPoint.h"
-#include "effect/neon/Reach.h"
+#include "effect/controls/Reach.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "effect/neon/Reach.h"
+#include "effect/controls/Reach.h"
 
 #include <algorithm>
 #include <cmath>

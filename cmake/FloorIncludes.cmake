@@ -1,0 +1,25 @@
+# zarvo_check_floor_includes(FOLDER ALLOWED...): every include of the project's own folders
+# (`#include "effect/..."`, "standins/...", "apps/...") in FOLDER's sources must lie in one of the
+# ALLOWED folders, so that no include runs upward or sideways between floors. Checked when the
+# build is configured; a fault stops it naming the file and the include.
+function(zarvo_check_floor_includes folder)
+    file(GLOB files ${folder}/*.h ${folder}/*.cpp)
+    foreach(file ${files})
+        file(STRINGS ${file} lines REGEX "^#include \"(effect|standins|apps)/")
+        foreach(line ${lines})
+            string(REGEX REPLACE "^#include \"([^\"]+)\".*$" "\\1" path "${line}")
+            set(allowed FALSE)
+            foreach(prefix ${ARGN})
+                string(FIND "${path}" "${prefix}/" at)
+                if(at EQUAL 0)
+                    set(allowed TRUE)
+                endif()
+            endforeach()
+            if(NOT allowed)
+                file(RELATIVE_PATH shown ${CMAKE_SOURCE_DIR} ${file})
+                string(REPLACE ";" ", " uses "${ARGN}")
+                message(FATAL_ERROR "${shown} includes ${path}: this folder may use ${uses}")
+            endif()
+        endforeach()
+    endforeach()
+endfunction()
