@@ -11,6 +11,8 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <map>
+#include <string>
 
 namespace {
 
@@ -26,6 +28,9 @@ void BM_RenderSample(benchmark::State& state) {
     Kelvane::Neon::Host::World input(width, height);
     input.fromRgba(Kelvane::Neon::Apps::sampleLayer(width, height));
     Kelvane::Neon::Host::World output(width, height);
+    // Each stage's GPU time, summed over the timed frames: `stage_ms_<stage>` per frame.
+    host.collectTimings();
+    std::map<std::string, double> stages;
     // The first frame builds the programs and targets.
     if (host.render(input.world(), output.world()) != PF_Err_NONE) {
         state.SkipWithError("render failed");
@@ -39,8 +44,14 @@ void BM_RenderSample(benchmark::State& state) {
         }
         total += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                      .count();
+        for (const auto& stage : host.frameTimings()) {
+            stages[stage.stage] += stage.milliseconds;
+        }
     }
     state.SetItemsProcessed(state.iterations() * std::int64_t(width) * height);
+    for (const auto& [stage, milliseconds] : stages) {
+        state.counters["stage_ms_" + stage] = milliseconds / double(state.iterations());
+    }
     const double floor = Kelvane::Neon::Bench::floorMillis(width, height);
     state.counters["floor_ms"] = floor;
     state.counters["floor_ratio"] = total / double(state.iterations()) / floor;

@@ -2,6 +2,7 @@
 
 #include "effect/controls/ControlReading.h"
 #include "effect/controls/EffectInfo.h"
+#include "effect/controls/TimingsSuite.h"
 #include "effect/entry/GpuLifetime.h"
 #include "effect/gl/ContextRegistry.h"
 #include "effect/gl/FrameTransfer.h"
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <new>
 #include <string>
+#include <vector>
 
 using namespace gl;
 
@@ -82,6 +84,38 @@ PF_Err reportTooLarge(PF_OutData* out_data, A_long width, A_long height) {
                            " frame: it is too large for the GPU's memory.");
 }
 
+// The host's timings suite for the length of a frame, where the host offers one (After
+// Effects does not: nothing is timed there).
+class TimingsReport {
+public:
+    explicit TimingsReport(const SPBasicSuite* basic) : basic_(basic) {
+        const void* suite = nullptr;
+        if (basic_ != nullptr &&
+            basic_->AcquireSuite(kZarvoNeonTimingsSuite, kZarvoNeonTimingsSuiteVersion1, &suite) ==
+                kSPNoError) {
+            suite_ = static_cast<const ZarvoNeonTimingsSuite1*>(suite);
+        }
+    }
+    ~TimingsReport() {
+        if (suite_ != nullptr) {
+            basic_->ReleaseSuite(kZarvoNeonTimingsSuite, kZarvoNeonTimingsSuiteVersion1);
+        }
+    }
+    TimingsReport(const TimingsReport&) = delete;
+    TimingsReport& operator=(const TimingsReport&) = delete;
+
+    bool wanted() const { return suite_ != nullptr && suite_->ReportStage != nullptr; }
+    void send(const std::vector<StageTime>& times) const {
+        for (const StageTime& t : times) {
+            suite_->ReportStage(t.stage.c_str(), t.passes, t.milliseconds);
+        }
+    }
+
+private:
+    const SPBasicSuite* basic_;
+    const ZarvoNeonTimingsSuite1* suite_ = nullptr;
+};
+
 // One frame on the current context, from the input layer to the output world. The output is
 // written only when the GPU held the whole frame.
 PF_Err drawFrame(EffectGpu& gpu, PF_InData* in_data, PF_OutData* out_data, PF_EffectWorld& input,
@@ -95,12 +129,17 @@ PF_Err drawFrame(EffectGpu& gpu, PF_InData* in_data, PF_OutData* out_data, PF_Ef
     RenderTarget& target = gpu.target;
     NeonRenderer& renderer = gpu.renderer;
     FrameScope frame(target);
+    const TimingsReport timings(in_data->pica_basicP);
+    if (timings.wanted()) {
+        target.clock().start();
+    }
     readSettings(in_data, gpu.frameSettings);
     renderer.setSettings(gpu.frameSettings);
     target.resize(width, height);
     target.begin(renderer.layerNeedsSamples());
     frame.texture =
         uploadTexture(kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType, &multiplier16bit);
+    target.clock().mark("upload");
     renderer.render(frame.texture.get(), Vec2d{double(width), double(height)});
     frame.texture.reset();
     target.finish(multiplier16bit);
@@ -113,9 +152,13 @@ PF_Err drawFrame(EffectGpu& gpu, PF_InData* in_data, PF_OutData* out_data, PF_Ef
         return reportTooLarge(out_data, width, height);
     }
     downloadTexture(width, height, &input, output, in_data, kFormatArgb8, bytesPerPixel, pixelType);
+    target.clock().mark("read-back");
     if (pendingMemoryFault()) {
         target.deleteBuffers();
         return reportTooLarge(out_data, width, height);
+    }
+    if (target.clock().running()) {
+        timings.send(target.clock().read());
     }
     return PF_Err_NONE;
 }

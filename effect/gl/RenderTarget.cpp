@@ -119,6 +119,8 @@ std::vector<GLuint> RenderTarget::layers() const {
 }
 
 void RenderTarget::endFrame() {
+    // A frame that failed on the way leaves its queries unread.
+    clock_.stop();
     discardLayers();
     // A framebuffer of another context would keep deleted storage alive until that context
     // drew again; so between frames none holds anything.
@@ -221,9 +223,13 @@ Texture RenderTarget::popLayerToTexture() {
 }
 
 void RenderTarget::finish(float multiplier16bit) {
+    const bool resolves = !layers_.empty() && !layers_.back().texture;
     const Texture texture = popLayerToTexture();
     if (!texture) {
         return;
+    }
+    if (resolves) {
+        clock_.mark("resolve");
     }
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().main.get());
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
@@ -236,9 +242,11 @@ void RenderTarget::finish(float multiplier16bit) {
         downloadPass_ = std::make_unique<DownloadPass>();
     }
     downloadPass_->draw(texture.get(), multiplier16bit);
+    clock_.mark("conversion");
 }
 
 void RenderTarget::release() {
+    clock_.stop();
     deleteBuffers();
     // The other contexts' framebuffers go with their contexts, which set-down deletes next.
     framebuffers_.clear();
@@ -250,6 +258,7 @@ void RenderTarget::release() {
 }
 
 void RenderTarget::abandon() {
+    clock_.abandon();
     framebuffers_.clear();
     outputRenderbuffer_.abandon();
     for (Layer& layer : layers_) {

@@ -11,6 +11,7 @@
 
 #include "effect/gl/DownloadPass.h"
 #include "effect/gl/GlObject.h"
+#include "effect/gl/StageClock.h"
 #include "effect/gl/PerContext.h"
 #include "effect/gl/Vec2.h"
 
@@ -79,6 +80,8 @@ public:
     std::int32_t height() const { return height_; }
     std::vector<gl::GLuint> layers() const;
     bool hasDownloadPass() const { return downloadPass_ != nullptr; }
+    // Times the frame's stages where the host asks for it; every pass marks its stage.
+    StageClock& clock() { return clock_; }
     // 8 samples, or fewer where the driver allows fewer.
     static gl::GLsizei layerSamples();
 
@@ -109,6 +112,7 @@ private:
     void allocateStorage(gl::GLsizei samples);
 
     RenderOptions options_;
+    StageClock clock_;
     PerContext<Framebuffers> framebuffers_;
     Renderbuffer outputRenderbuffer_;
     std::int32_t width_ = 0;

@@ -97,6 +97,7 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
     seedProgram.setUniform1f("inner", neonType == NeonType::Inner ? 1.0f : 0.0f);
     seedProgram.setTexture("t0", GL_TEXTURE_2D, inputTexture, 0);
     finishPass(seedProgram);
+    target.clock().mark("seeds");
 
     // Step widths 2^n, 2^(n-1), ..., 1.
     OpenglShader& flood = asWritten ? writtenJumpFloodProgram : jumpFloodProgram;
@@ -107,6 +108,7 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
         flood.setUniform2f("viewSize", mapSize);
         flood.setTexture("t0", GL_TEXTURE_2D, seeds, 0);
         finishPass(flood);
+        target.clock().mark("jump flood");
     }
 
     const GLuint seeds = seedTextures[1 - current].get();
@@ -119,12 +121,14 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
     distanceProgram.setUniform1f("distLimit", limit);
     distanceProgram.setTexture("t0", GL_TEXTURE_2D, seeds, 0);
     finishPass(distanceProgram);
+    target.clock().mark("distance");
 
     if (smoothRadius >= kMinSmoothRadius) {
         // The radius acts on map texels as given.
         smoother.setBlurRadius(smoothRadius);
         smoother.blur(target, quad, mapSize, resultTexture(), pingPong[current].get(), 1.0f);
         current = 1 - current;
+        target.clock().mark("blur");
     }
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);

@@ -78,6 +78,7 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
         glReadPixels(0, 0, kMaxStrokes, 2, GL_RGBA, GL_FLOAT, nullptr);
         glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
         target.endRenderToTexture();
+        target.clock().mark("stroke table");
     }
 
     OpenglShader& program =
@@ -94,6 +95,7 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
     program.setTexture("t0", GL_TEXTURE_2D, distanceField.resultTexture(), 0);
     program.setTexture("t1", GL_TEXTURE_2D, inputTexture, 1);
     quad.draw(program);
+    target.clock().mark("strokes");
 }
 
 bool NeonRenderer::layerNeedsSamples() const {

@@ -13,9 +13,11 @@
 #include "apps/cli/commands/Resample.h"
 #include "apps/cli/commands/Sample.h"
 #include "apps/cli/commands/Terminal.h"
+#include "apps/cli/commands/Timings.h"
 #include "apps/cli/commands/UsageError.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -86,13 +88,19 @@ std::string renderFailure(Kelvane::Neon::Host::EffectHost& host, PF_Err err) {
 // the first. Throws std::runtime_error saying why a frame failed.
 Kelvane::Neon::Host::RgbaImage renderFrame(Kelvane::Neon::Host::EffectHost& host,
                                            const Kelvane::Neon::Host::RgbaImage& layer,
-                                           const Kelvane::Neon::Host::FrameTime& time,
-                                           int threads) {
+                                           const Kelvane::Neon::Host::FrameTime& time, int threads,
+                                           double* renderMilliseconds = nullptr) {
     Kelvane::Neon::Host::World input(layer.width, layer.height);
     input.fromRgba(layer);
     Kelvane::Neon::Host::World output(layer.width, layer.height);
     host.outData().return_msg[0] = '\0';
+    const auto started = std::chrono::steady_clock::now();
     const PF_Err err = host.render(input.world(), output.world(), time);
+    if (renderMilliseconds != nullptr) {
+        *renderMilliseconds =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+                .count();
+    }
     if (err != PF_Err_NONE) {
         throw std::runtime_error(renderFailure(host, err));
     }
@@ -201,6 +209,9 @@ int renderFrames(const std::string& modulePath, const RenderOptions& options) {
         return 1;
     }
     Kelvane::Neon::Host::EffectHost& host = session.host();
+    if (options.timings) {
+        host.collectTimings();
+    }
     std::vector<PF_ParamIndex> setControls;
     for (const std::string& assignment : options.controls) {
         setControls.push_back(applyControl(assignment, host.declared(), host.streams()));
@@ -209,7 +220,9 @@ int renderFrames(const std::string& modulePath, const RenderOptions& options) {
     host.inData().downsample_x = {1, A_u_long(options.downsample)};
     host.inData().downsample_y = {1, A_u_long(options.downsample)};
     const bool sequence = out.isSequence();
-    const bool showProgress = sequence && !options.quiet && standardErrorIsTerminal();
+    // The timings' lines take the progress bar's place.
+    const bool showProgress =
+        sequence && !options.quiet && !options.timings && standardErrorIsTerminal();
     int border = 0;
     {
         Progress reach(std::cerr, range.count(), showProgress, "measuring the neon's reach ");
@@ -234,8 +247,13 @@ int renderFrames(const std::string& modulePath, const RenderOptions& options) {
             try {
                 const Kelvane::Neon::Host::RgbaImage layer =
                     extendCanvas(downsample(source, options.downsample), border);
-                writeImage(out.nameOf(frame),
-                           renderFrame(host, layer, frameTime(rate, frame), options.threads));
+                double wall = 0.0;
+                writeImage(out.nameOf(frame), renderFrame(host, layer, frameTime(rate, frame),
+                                                          options.threads, &wall));
+                if (options.timings) {
+                    std::cerr << formatTimings("frame " + std::to_string(frame), layer.width,
+                                               layer.height, host.frameTimings(), wall);
+                }
             } catch (const std::bad_alloc&) {
                 const auto [width, height] =
                     frameSize(source.width, source.height, options.downsample, border);

@@ -20,6 +20,7 @@ struct RenderOptions {
     int downsample = 1;
     int threads = 0;
     bool quiet = false;
+    bool timings = false; // --timings: each frame's stage times on standard error
 };
 
 // Bad options and missing inputs are refused before any file is written. A frame that fails

@@ -110,6 +110,10 @@ void addRenderOptions(CLI::App* render, Kelvane::Neon::Apps::RenderOptions& opti
                      "Also render each frame on this many extra threads, one after another, as "
                      "a host's render threads do; every frame must equal the first")
         ->check(CLI::Range(0, 64));
+    render->add_flag("--timings", options.timings,
+                     "After each frame, print on standard error the GPU time of each stage "
+                     "(upload, seeds, jump flood, distance, blur, strokes, resolve, conversion, "
+                     "read-back) and the wall time of the effect's render call");
     render->add_flag("-q,--quiet", options.quiet,
                      "No progress bar (it is shown on a terminal while a sequence renders) and "
                      "no diagnostics from the effect module (else on standard error)");
@@ -183,6 +187,13 @@ int main(int argc, char** argv) {
                      "Image file to write (PNG, TIFF, PAM, ...); pass it to `render -i`")
         ->required()
         ->type_name(Kelvane::Neon::Apps::kFileType);
+    int sampleSize[2] = {Kelvane::Neon::Apps::kSampleWidth, Kelvane::Neon::Apps::kSampleHeight};
+    sample->add_option("--width", sampleSize[0], "Width in pixels; the shapes scale with it")
+        ->check(CLI::Range(1, 16384))
+        ->capture_default_str();
+    sample->add_option("--height", sampleSize[1], "Height in pixels; the shapes scale with it")
+        ->check(CLI::Range(1, 16384))
+        ->capture_default_str();
     auto* completion = app.add_subcommand(
         "completion", "Print the bash completion script for this command's subcommands, options "
                       "and control names (source it, or install it as "
@@ -207,7 +218,8 @@ int main(int argc, char** argv) {
         }
         if (sample->parsed()) {
             Kelvane::Neon::Apps::installInterruptCleanup();
-            Kelvane::Neon::Apps::writeImage(sampleOutput, Kelvane::Neon::Apps::sampleLayer());
+            Kelvane::Neon::Apps::writeImage(
+                sampleOutput, Kelvane::Neon::Apps::sampleLayer(sampleSize[0], sampleSize[1]));
             return 0;
         }
         if (completion->parsed()) {

@@ -234,7 +234,31 @@ PF_Err EffectHost::userChangedParam(PF_ParamIndex index) {
     return send(PF_Cmd_USER_CHANGED_PARAM, streams_.params(), nullptr, &extra);
 }
 
+void EffectHost::collectTimings() {
+    timingsSuite_.ReportStage = &EffectHost::reportStage;
+    suites_.provide(kZarvoNeonTimingsSuite, kZarvoNeonTimingsSuiteVersion1, &timingsSuite_);
+}
+
+std::vector<EffectHost::StageTiming> EffectHost::frameTimings() const {
+    std::lock_guard<std::mutex> guard(timingsLock_);
+    return timings_;
+}
+
+A_Err EffectHost::reportStage(const A_char* stage, A_long passes, A_FpLong milliseconds) {
+    EffectHost* host = ActiveInstance<EffectHost>::get();
+    if (host == nullptr || stage == nullptr) {
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    std::lock_guard<std::mutex> guard(host->timingsLock_);
+    host->timings_.push_back({stage, int(passes), milliseconds});
+    return PF_Err_NONE;
+}
+
 PF_Err EffectHost::render(PF_EffectWorld* input, PF_EffectWorld* output) {
+    {
+        std::lock_guard<std::mutex> guard(timingsLock_);
+        timings_.clear();
+    }
     if (streams_.size() == 0) {
         streams_.reset(declared_);
     }

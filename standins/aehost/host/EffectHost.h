@@ -12,9 +12,11 @@
 #include "standins/aehost/host/HandlePool.h"
 #include "standins/aehost/host/ParamStreams.h"
 #include "standins/aehost/host/SuiteHost.h"
+#include "effect/controls/TimingsSuite.h"
 
 #include "AE_EffectCB.h"
 
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -99,6 +101,17 @@ public:
     const std::vector<PF_ParamIndex>& checkouts() const { return checkouts_; }
     void clearCheckouts() { checkouts_.clear(); }
 
+    // From now on the effect times each frame's stages on the GPU and reports them through its
+    // timings suite, which this host offers only after this call: an effect that is not asked
+    // times nothing. `frameTimings` holds the stages of the last frame rendered.
+    struct StageTiming {
+        std::string stage;
+        int passes = 0;
+        double milliseconds = 0.0;
+    };
+    void collectTimings();
+    std::vector<StageTiming> frameTimings() const;
+
     // get_pixel_data8 fails (no address) while set.
     void failPixelData(bool fail) { failPixelData_ = fail; }
     bool pixelDataFails() const { return failPixelData_; }
@@ -113,6 +126,7 @@ private:
                                 A_long time_step, A_u_long time_scale, PF_ParamDef* param);
     static PF_Err checkinParam(PF_ProgPtr ref, PF_ParamDef* param);
     static PF_Err pixelData8(PF_EffectWorld* world, PF_PixelPtr pixels, PF_Pixel8** out);
+    static A_Err reportStage(const A_char* stage, A_long passes, A_FpLong milliseconds);
     // Calls the module with guarded copies of PF_InData and, for the commands that have one,
     // the extra record.
     PF_Err call(PF_Cmd cmd, PF_InData& in, PF_ParamDef* params[], PF_LayerDef* output, void* extra);
@@ -136,6 +150,9 @@ private:
     std::vector<PF_ParamIndex> failedCheckouts_;
     std::vector<PF_ParamIndex> checkouts_;
     int checkedOut_ = 0;
+    ZarvoNeonTimingsSuite1 timingsSuite_{};
+    mutable std::mutex timingsLock_;
+    std::vector<StageTiming> timings_;
 };
 
 } // namespace Kelvane::Neon::Host

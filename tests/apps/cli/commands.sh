@@ -5,6 +5,9 @@
 #   installed CMAKE BUILD WORK
 #       the installed tree (bin/, lib/zarvo-neon/) finds its module after being moved as a whole,
 #       and without the module says where it looked
+#   timings ZARVO_NEON WORK
+#       `render --timings` names every stage with its passes (the jump flood's follow the
+#       Quality), a resolve only for a multisampled layer, and changes no byte of the frame
 #   completion SCRIPT WORK
 #       the bash completion offers subcommands, options, control names (quoted or escaped) and
 #       file names
@@ -23,6 +26,27 @@ sample)
     "$cli" render -q -i layer.png -o from-file.pam
     "$cli" render -q --sample -o built-in.pam
     cmp from-file.pam built-in.pam || fail "the written sample renders differently"
+    ;;
+
+timings)
+    cli=$2 work=$3
+    rm -rf "$work" && mkdir -p "$work" && cd "$work"
+    "$cli" sample -o small.png --width 320 --height 200
+    "$cli" render -q -i small.png -o plain.pam
+    "$cli" render -q -i small.png -o timed.pam --timings 2>low.txt
+    cmp plain.pam timed.pam || fail "timing a frame changed it"
+    for stage in upload seeds "jump flood" distance blur "stroke table" strokes conversion \
+        read-back "stages in all" wall; do
+        grep -Eq "^  $stage +[0-9]+\.[0-9]+ ms" low.txt || fail "no $stage line: $(cat low.txt)"
+    done
+    head -1 low.txt | grep -qx "frame 0, 320 x 200:" || fail "first line: $(head -1 low.txt)"
+    # Low: a quarter-size map, reach 160 px = 40 texels, steps 32..1 and the seeds' own pass.
+    grep -q "jump flood .* 7 passes" low.txt || fail "Low's flood: $(cat low.txt)"
+    ! grep -q resolve low.txt || fail "Only Neon has no multisampled layer to resolve"
+    "$cli" render -q -i small.png -o extreme.pam --timings --set Quality=Extreme \
+        --set "Composite=Neon And Origin" 2>extreme.txt
+    grep -q "jump flood .* 9 passes" extreme.txt || fail "Extreme's flood: $(cat extreme.txt)"
+    grep -Eq "^  resolve +[0-9]" extreme.txt || fail "no resolve: $(cat extreme.txt)"
     ;;
 
 installed)
