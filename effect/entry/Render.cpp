@@ -21,20 +21,13 @@ namespace Kelvane {
 namespace Neon {
 namespace {
 
-// The input texture lives for one frame; a failure on the way must not leak it, leave the
-// frame's layer on the render target, or leave storage attached to this context's
-// framebuffers.
+// Whatever way a frame ends, the target drops its layers and detaches its storage.
 class FrameScope {
 public:
     explicit FrameScope(RenderTarget& target) : target_(target) {}
-    ~FrameScope() {
-        texture.reset();
-        target_.endFrame();
-    }
+    ~FrameScope() { target_.endFrame(); }
     FrameScope(const FrameScope&) = delete;
     FrameScope& operator=(const FrameScope&) = delete;
-
-    Texture texture;
 
 private:
     RenderTarget& target_;
@@ -137,11 +130,10 @@ PF_Err drawFrame(EffectGpu& gpu, PF_InData* in_data, PF_OutData* out_data, PF_Ef
     renderer.setSettings(gpu.frameSettings);
     target.resize(width, height);
     target.begin(renderer.layerNeedsSamples());
-    frame.texture =
-        uploadTexture(kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType, &multiplier16bit);
+    uploadInto(target.layerInput(), kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType,
+               &multiplier16bit);
     target.clock().mark("upload");
-    renderer.render(frame.texture.get(), Vec2d{double(width), double(height)});
-    frame.texture.reset();
+    renderer.render(target.layerInput().get(), Vec2d{double(width), double(height)});
     target.finish(multiplier16bit);
     // The converted frame's framebuffer is bound; an allocation that failed left it, or a
     // layer before it, incomplete.

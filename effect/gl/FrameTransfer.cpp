@@ -70,18 +70,31 @@ private:
 
 Texture uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData* in_data,
                       std::uint64_t* bytesPerPixel, GLenum* pixelType, float* multiplier16bit) {
+    Texture texture;
+    uploadInto(texture, formatCode, input, in_data, bytesPerPixel, pixelType, multiplier16bit);
+    return texture;
+}
+
+void uploadInto(Texture& texture, std::uint32_t formatCode, PF_EffectWorld* input,
+                PF_InData* in_data, std::uint64_t* bytesPerPixel, GLenum* pixelType,
+                float* multiplier16bit) {
     if (formatCode != kFormatArgb8 || !rowsApart(input)) {
         throw kUnknownFormat;
     }
     PF_Pixel8* pixels = firstPixel(in_data, input);
 
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    Texture texture(name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    setClampedSampling();
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), input->width, input->height, 0,
-                 GL_RGBA, GL_FLOAT, nullptr);
+    if (!texture) {
+        GLuint name = 0;
+        glGenTextures(1, &name);
+        texture.reset(name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        setClampedSampling();
+        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), input->width, input->height,
+                     0, GL_RGBA, GL_FLOAT, nullptr);
+    } else {
+        // Storage of this size already: every texel is written below.
+        glBindTexture(GL_TEXTURE_2D, texture.get());
+    }
 
     *multiplier16bit = 1.0f;
     *pixelType = GL_UNSIGNED_BYTE;
@@ -102,7 +115,6 @@ Texture uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData
     }
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glBindTexture(GL_TEXTURE_2D, 0);
-    return texture;
 }
 
 void downloadTexture(std::int32_t width, std::int32_t height, PF_EffectWorld* /*input*/,

@@ -22,6 +22,12 @@ constexpr std::uint32_t kFormatArgb8 = 0x62677261;
 Texture uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData* in_data,
                       std::uint64_t* bytesPerPixel, gl::GLenum* pixelType, float* multiplier16bit);
 
+// The same into `texture`: its storage, made where it is empty, must be of the input's size;
+// a kept texture saves allocating (and the system zeroing) a frame's worth of memory a frame.
+void uploadInto(Texture& texture, std::uint32_t formatCode, PF_EffectWorld* input,
+                PF_InData* in_data, std::uint64_t* bytesPerPixel, gl::GLenum* pixelType,
+                float* multiplier16bit);
+
 // Reads `width` by `height` from the bound framebuffer and copies the part that the output
 // world covers into it, row by row; the output's row padding is left alone.
 void downloadTexture(std::int32_t width, std::int32_t height, PF_EffectWorld* input,

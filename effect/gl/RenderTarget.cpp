@@ -103,6 +103,7 @@ void RenderTarget::allocateStorage(GLsizei samples) {
 void RenderTarget::deleteBuffers() {
     framebuffers_.eraseCurrent();
     outputRenderbuffer_.reset();
+    layerInput_.reset();
     discardLayers();
 }
 
@@ -261,6 +262,7 @@ void RenderTarget::abandon() {
     clock_.abandon();
     framebuffers_.clear();
     outputRenderbuffer_.abandon();
+    layerInput_.abandon();
     for (Layer& layer : layers_) {
         layer.texture.abandon();
         layer.renderbuffer.abandon();
