@@ -129,7 +129,8 @@ PF_Err drawFrame(EffectGpu& gpu, PF_InData* in_data, PF_OutData* out_data, PF_Ef
     readSettings(in_data, gpu.frameSettings);
     renderer.setSettings(gpu.frameSettings);
     target.resize(width, height);
-    target.begin(renderer.layerNeedsSamples());
+    // The stroke pass draws every sample of the layer.
+    target.begin(renderer.layerNeedsSamples(), true);
     uploadInto(target.layerInput(), kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType,
                &multiplier16bit);
     target.clock().mark("upload");

@@ -134,17 +134,17 @@ void RenderTarget::endFrame() {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
-void RenderTarget::begin(bool multisampled) {
+void RenderTarget::begin(bool multisampled, bool overwritten) {
     glDisable(GL_BLEND);
     glEnable(GL_MULTISAMPLE);
-    pushLayer(multisampled);
+    pushLayer(multisampled, !overwritten || options_.passesAsWritten);
     // After the layer's framebuffer is bound: the default framebuffer of a context's first
     // frame has no colour attachment to draw to.
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glViewport(0, 0, width_, height_);
 }
 
-void RenderTarget::pushLayer(bool multisampled) {
+void RenderTarget::pushLayer(bool multisampled, bool cleared) {
     Layer layer;
     GLuint name = 0;
     if (multisampled) {
@@ -172,8 +172,10 @@ void RenderTarget::pushLayer(bool multisampled) {
         std::printf("framebuffer incomplete:%d",
                     static_cast<int>(framebuffers().multisample.get()));
     }
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (cleared) {
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
 }
 
 void RenderTarget::attachTopLayer() {
@@ -237,7 +239,10 @@ void RenderTarget::finish(float multiplier16bit) {
                               outputRenderbuffer_.get());
     glDisable(GL_BLEND);
     glDisable(GL_MULTISAMPLE);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // The conversion writes every pixel: clearing first changes nothing.
+    if (options_.passesAsWritten) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
     // Made again after a global set-down released it.
     if (!downloadPass_) {
         downloadPass_ = std::make_unique<DownloadPass>();

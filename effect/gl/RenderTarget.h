@@ -47,8 +47,10 @@ public:
     // Sized in frame pixels; nothing is recreated when the size is unchanged.
     void resize(std::int32_t width, std::int32_t height);
     // Pushes the frame's layer: multisampled, or one sample where whatever is drawn gives
-    // every sample of a pixel the same value, so the resolve would change nothing.
-    void begin(bool multisampled = true);
+    // every sample of a pixel the same value, so the resolve would change nothing. A frame
+    // whose first pass overwrites every sample leaves it uncleared (`overwritten`), unless the
+    // passes run as written.
+    void begin(bool multisampled = true, bool overwritten = false);
     void finish(float multiplier16bit);
     void release();
     // What `release` does, without a GL call: for a set-down with no context to call into.
@@ -61,7 +63,7 @@ public:
     void beginRenderToTexture(gl::GLuint texture, const Vec2d& size, std::int32_t level);
     void endRenderToTexture();
 
-    void pushLayer(bool multisampled = true);
+    void pushLayer(bool multisampled = true, bool cleared = true);
     // The top layer, resolved, as an 8-bit texture now owned by the caller; none when empty.
     Texture popLayerToTexture();
     void deleteBuffers();

@@ -24,6 +24,9 @@ void StageClock::stamp(const char* stage) {
     GLuint query = 0;
     glGenQueries(1, &query);
     glQueryCounter(query, GL_TIMESTAMP);
+    // Sent now, so that work the driver does on the CPU between two stamps (a texture upload
+    // converted in place) falls between their times instead of before both.
+    glFlush();
     queries_.push_back(query);
     if (stage != nullptr) {
         stages_.push_back(stage);
