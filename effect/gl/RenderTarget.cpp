@@ -283,11 +283,12 @@ void RenderTarget::abandon() {
 Texture RenderTarget::createTexture(const Vec2d& size, int channels) {
     // Every texel is drawn before it is read, so the zeros are only for the written passes.
     const double bytes = options_.passesAsWritten ? size.x * size.y * 4.0 : 0.0;
-    // Two channels hold coordinates, read texel by texel: sampled nearest.
+    // Two channels hold coordinates, read texel by texel: sampled nearest. One holds a value
+    // read through linear filtering, as the red channel of four would be.
     const bool coordinates = channels == 2;
-    return Texture(newTexture(static_cast<GLint>(coordinates ? GL_RG32F : GL_RGBA32F),
-                              static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y),
-                              static_cast<std::size_t>(bytes),
+    const GLenum format = channels == 1 ? GL_R32F : coordinates ? GL_RG32F : GL_RGBA32F;
+    return Texture(newTexture(static_cast<GLint>(format), static_cast<GLsizei>(size.x),
+                              static_cast<GLsizei>(size.y), static_cast<std::size_t>(bytes),
                               coordinates ? GL_NEAREST : GL_LINEAR));
 }
 

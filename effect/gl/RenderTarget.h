@@ -57,8 +57,8 @@ public:
     // The objects go with the contexts destroyed next.
     void abandon();
 
-    // A float texture of four channels, or of two (red and green, sampled nearest) where only
-    // they are used.
+    // A float texture of four channels, or of two (red and green, sampled nearest) or one (red)
+    // where only they are used.
     Texture createTexture(const Vec2d& size, int channels = 4);
     void beginRenderToTexture(gl::GLuint texture, const Vec2d& size, std::int32_t level);
     void endRenderToTexture();

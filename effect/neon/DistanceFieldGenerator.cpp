@@ -83,7 +83,8 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
         deleteTextures();
         const Vec2d extent{double(size.x), double(size.y)};
         for (int i = 0; i < 2; ++i) {
-            pingPong[i] = target.createTexture(extent);
+            // The distance is read from red alone: one channel, a quarter of the memory.
+            pingPong[i] = target.createTexture(extent, asWritten ? 4 : 1);
             // The flood keeps only seed coordinates: two channels, half the memory to stream
             // through on every pass, the same values.
             seedTextures[i] = target.createTexture(extent, asWritten ? 4 : 2);
@@ -126,6 +127,7 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
     if (smoothRadius >= kMinSmoothRadius) {
         // The radius acts on map texels as given.
         smoother.setBlurRadius(smoothRadius);
+        smoother.setRedOnly(!asWritten);
         smoother.blur(target, quad, mapSize, resultTexture(), pingPong[current].get(), 1.0f);
         current = 1 - current;
         target.clock().mark("blur");

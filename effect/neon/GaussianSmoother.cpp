@@ -177,7 +177,14 @@ std::string GaussianSmoother::fragmentShaderText() const {
         }
     }
     // A positive multiplier turns (r, g, b, a) into the premultiplied (g, b, a, r) order the
-    // output conversion expects.
+    // output conversion expects: its red is r times g, which is r squared where they are
+    // equal.
+    if (redOnly_) {
+        text << "    if (multiplier16bit <= 0) { colourOut = sum; } else {\n"
+             << "        vec4 c = sum * multiplier16bit;\n"
+             << "        colourOut = vec4(c.r * c.r, 0.0, 0.0, c.r);\n    }}\n";
+        return text.str();
+    }
     text << "    if(multiplier16bit <= 0){colourOut = sum;}else{"
          << "\t\tcolourOut = sum * multiplier16bit; \t\tcolourOut = vec4(colourOut.g, "
             "colourOut.b, colourOut.a, colourOut.r);\n \t\tcolourOut = vec4(colourOut.a * "
@@ -206,7 +213,7 @@ void GaussianSmoother::blur(RenderTarget& target, FullScreenQuad& quad, const Ve
     // costs more to get than to keep), always the raw weighted sum.
     if (!temporary || temporarySize.x != size.x || temporarySize.y != size.y) {
         deleteTemporary();
-        temporary = target.createTexture(size);
+        temporary = target.createTexture(size, redOnly_ ? 1 : 4);
         temporarySize = size;
     }
     target.beginRenderToTexture(temporary.get(), size, 0);
@@ -229,6 +236,14 @@ void GaussianSmoother::blur(RenderTarget& target, FullScreenQuad& quad, const Ve
     program->setUniform1f("multiplier16bit", multiplier16bit);
     quad.draw(*program, 2);
     target.endRenderToTexture();
+}
+
+void GaussianSmoother::setRedOnly(bool redOnly) {
+    if (redOnly != redOnly_) {
+        redOnly_ = redOnly;
+        dirty = true;
+        deleteTemporary();
+    }
 }
 
 void GaussianSmoother::deleteTemporary() {

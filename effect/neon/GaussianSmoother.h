@@ -32,6 +32,10 @@ public:
     // Radius in texels; clamped to 1..40. A rounded radius of 2 always means the initial
     // sigma 2 over 4 texels, so a frame never depends on the frames before it.
     void setBlurRadius(double radius);
+    // For a distance map that carries its value in red alone (one-channel textures): the
+    // converting pass gives red as the four-channel pass gives it, for a map whose red and
+    // green are equal, and nothing else.
+    void setRedOnly(bool redOnly);
     // Overwrites `destination` with `source` blurred; both are `size` texels. A positive
     // `multiplier16bit` selects the converting final pass.
     void blur(RenderTarget& target, FullScreenQuad& quad, const Vec2d& size, gl::GLuint source,
@@ -60,6 +64,7 @@ private:
     double sigma_ = 2.0;
     double lastBlurRadius = 2.0;
     bool dirty = true;
+    bool redOnly_ = false;
     Vec2d viewSize;
     // The vertical pass's result, kept while frames keep their size.
     Texture temporary;
