@@ -163,13 +163,9 @@ private:
     std::string name_;
 };
 
-} // namespace
-
-Kelvane::Neon::Host::RgbaImage readImage(const std::string& path) {
-    requireRegularFile(path);
-    if (isPamName(path)) {
-        return readPamFile(path);
-    }
+// The file opened and its header read, its size checked before the pixels are allocated: a
+// header alone can claim gigabytes.
+std::unique_ptr<OIIO::ImageInput> openImage(const std::string& path, OIIO::ImageSpec& layout) {
     // Our pixels carry straight alpha: ask for them as the file holds them, not premultiplied.
     OIIO::ImageSpec hints;
     hints.attribute("oiio:UnassociatedAlpha", 1);
@@ -177,12 +173,10 @@ Kelvane::Neon::Host::RgbaImage readImage(const std::string& path) {
     if (!in) {
         throw ImageFileError("cannot read image " + path + ": " + oneLine(OIIO::geterror()));
     }
-    const OIIO::ImageSpec layout = in->spec_dimensions(0, 0);
-    const int channels = layout.nchannels;
-    if (layout.width <= 0 || layout.height <= 0 || channels < 1) {
+    layout = in->spec_dimensions(0, 0);
+    if (layout.width <= 0 || layout.height <= 0 || layout.nchannels < 1) {
         throw ImageFileError(path + " holds no pixels");
     }
-    // Checked before the pixels are allocated: a header alone can claim gigabytes.
     if (layout.width > Kelvane::Neon::Host::kMaxLayerSide ||
         layout.height > Kelvane::Neon::Host::kMaxLayerSide) {
         throw ImageFileError("cannot read image " + path + ": it is " +
@@ -190,6 +184,29 @@ Kelvane::Neon::Host::RgbaImage readImage(const std::string& path) {
                              " pixels, and a layer is at most " +
                              std::to_string(Kelvane::Neon::Host::kMaxLayerSide) + " pixels a side");
     }
+    return in;
+}
+
+} // namespace
+
+ImageSize readImageSize(const std::string& path) {
+    requireRegularFile(path);
+    if (isPamName(path)) {
+        return readPamSize(path);
+    }
+    OIIO::ImageSpec layout;
+    openImage(path, layout);
+    return ImageSize{layout.width, layout.height};
+}
+
+Kelvane::Neon::Host::RgbaImage readImage(const std::string& path) {
+    requireRegularFile(path);
+    if (isPamName(path)) {
+        return readPamFile(path);
+    }
+    OIIO::ImageSpec layout;
+    auto in = openImage(path, layout);
+    const int channels = layout.nchannels;
     const int alphaChannel = layout.alpha_channel >= 0 && layout.alpha_channel < channels
                                  ? layout.alpha_channel
                              : (channels == 2 || channels >= 4) ? channels - 1
