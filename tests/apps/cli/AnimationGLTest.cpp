@@ -292,4 +292,31 @@ TEST_F(AnimationGLTest, InputsTooLargeToRenderAreRefusedFromTheirHeaders) {
     EXPECT_FALSE(fs::exists(path("out.png")) || fs::exists(path("out-2.pam")));
 }
 
+// A write past the file size limit (SIGXFSZ ends a process by default) and a PNG cut short
+// (libpng prints its own failures) each fail with one line naming the file, and leave no
+// temporary file.
+TEST_F(AnimationGLTest, FailedWritesAndReadsSayOneLineAndLeaveNothing) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Kelvane::Neon::Apps::RenderOptions o;
+    o.sample = true;
+    o.frames = "1-3";
+    o.output = path("f####.png");
+    o.quiet = true;
+    EXPECT_EXIT(renderCapped(o, RLIMIT_FSIZE, 16 * 1024), ::testing::ExitedWithCode(1),
+                "^zarvo-neon: frame 1 \\([^\n]*\\): cannot write [^\n]*f0001\\.png: "
+                "[^\n]*file size limit[^\n]*\n$");
+
+    Kelvane::Neon::Apps::writeImage(path("cut.png"), disc(96, 96, 48, 48, 20));
+    fs::resize_file(path("cut.png"), fs::file_size(path("cut.png")) / 2);
+    o = options("out.png");
+    o.input = path("cut.png");
+    o.quiet = true;
+    EXPECT_EXIT(renderCapped(o, RLIMIT_FSIZE, RLIM_INFINITY), ::testing::ExitedWithCode(1),
+                "^zarvo-neon: cannot read image [^\n]*cut\\.png: [^\n]*\n$");
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    }
+    EXPECT_FALSE(fs::exists(path("f0001.png")) || fs::exists(path("out.png")));
+}
+
 } // namespace
