@@ -197,11 +197,14 @@ int renderFrames(const std::string& modulePath, const RenderOptions& options) {
         options.extend.empty() ? Extension{} : parseExtension(options.extend);
     const FrameRange range = chooseFrames(options, in, out);
     frameTime(rate, range.last); // throws for a range that runs off the host's clock
-    // A still layer is read once and used for every frame.
-    const Kelvane::Neon::Host::RgbaImage still = options.sample ? sampleLayer()
-                                                 : in.isSequence()
-                                                     ? Kelvane::Neon::Host::RgbaImage{}
-                                                     : readImage(options.input);
+    // A still layer is read once and used for every frame: its header now, so that a file that
+    // cannot be read is refused before the effect starts, its pixels once its frame is known to
+    // fit.
+    Kelvane::Neon::Host::RgbaImage still =
+        options.sample ? sampleLayer() : Kelvane::Neon::Host::RgbaImage{};
+    const ImageSize stillSize = options.sample || in.isSequence()
+                                    ? ImageSize{still.width, still.height}
+                                    : readImageSize(options.input);
 
     const int sideLimit = frameSideLimit();
     EffectSession session(modulePath);
@@ -230,20 +233,24 @@ int renderFrames(const std::string& modulePath, const RenderOptions& options) {
                               options.downsample, [&reach] { reach.frameDone(); });
     }
     if (!in.isSequence()) {
-        requireFrameSize(still.width, still.height, options.downsample, border, sideLimit);
+        requireFrameSize(stillSize.width, stillSize.height, options.downsample, border, sideLimit);
+        if (!options.sample) {
+            still = readImage(options.input);
+        }
     }
 
     Progress progress(std::cerr, range.count(), showProgress);
     for (int frame = range.first; frame <= range.last; ++frame) {
         try {
+            // A still was measured before the loop; each frame of a sequence has its own size,
+            // measured from its header before its pixels are decoded.
+            if (in.isSequence()) {
+                const ImageSize size = readImageSize(in.nameOf(frame));
+                requireFrameSize(size.width, size.height, options.downsample, border, sideLimit);
+            }
             const Kelvane::Neon::Host::RgbaImage read =
                 in.isSequence() ? readImage(in.nameOf(frame)) : Kelvane::Neon::Host::RgbaImage{};
             const Kelvane::Neon::Host::RgbaImage& source = in.isSequence() ? read : still;
-            // A still was measured before the loop; each frame of a sequence has its own size.
-            if (in.isSequence()) {
-                requireFrameSize(source.width, source.height, options.downsample, border,
-                                 sideLimit);
-            }
             try {
                 const Kelvane::Neon::Host::RgbaImage layer =
                     extendCanvas(downsample(source, options.downsample), border);

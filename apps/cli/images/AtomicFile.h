@@ -55,7 +55,10 @@ void writeFileAtomically(const std::string& target, const void* data, std::size_
 
 // On SIGINT, SIGTERM and SIGHUP (Ctrl+C, Ctrl+Break and closing the console on Windows):
 // removes the temporary file in flight, then lets the signal end the process as it would have.
-// Signals already ignored or handled are left alone. Call once, before the first write.
+// SIGXFSZ (a write past the file size limit, `ulimit -f`) is ignored instead, so the write
+// fails with EFBIG and the failure is reported like a full disk: the temporary removed, a
+// message naming the file, a failed exit. Signals already ignored or handled are left alone.
+// Call once, before the first write.
 void installInterruptCleanup();
 
 } // namespace Kelvane::Neon::Apps

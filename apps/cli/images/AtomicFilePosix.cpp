@@ -67,6 +67,10 @@ void PendingFile::write(const void* data, std::size_t size) {
         if (written < 0 && errno == EINTR) {
             continue;
         }
+        if (written < 0 && errno == EFBIG) {
+            fail("it would be larger than the file system or the file size limit (ulimit -f) "
+                 "allows");
+        }
         if (written <= 0) {
             fail(written < 0 ? std::strerror(errno) : "the disk takes no more bytes");
         }
@@ -142,6 +146,13 @@ void installInterruptCleanup() {
         }
         action.sa_flags = SA_RESETHAND;
         ::sigaction(signal, &action, nullptr);
+    }
+    // Ending the process here would leave the temporary behind with no word of why; ignored,
+    // the write fails with EFBIG and goes the way of any failed write.
+    struct sigaction current {};
+    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && (current.sa_flags & SA_SIGINFO) == 0 &&
+        current.sa_handler == SIG_DFL) {
+        ::signal(SIGXFSZ, SIG_IGN);
     }
 }
 

@@ -7,11 +7,13 @@
 #include <OpenImageIO/imageio.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -28,6 +30,36 @@ std::string oneLine(std::string text) {
     }
     return text;
 }
+
+// While it lives, the process's standard error goes nowhere. libpng prints its failures and
+// warnings itself ("libpng error: ..."), then the image library hands us the same words, and
+// the command says them once, naming the file.
+class LibraryOutputAside {
+public:
+    LibraryOutputAside() {
+        std::fflush(stderr);
+        saved_ = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+        const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && nowhere >= 0) {
+            ::dup2(nowhere, STDERR_FILENO);
+        }
+        if (nowhere >= 0) {
+            ::close(nowhere);
+        }
+    }
+    ~LibraryOutputAside() {
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            ::dup2(saved_, STDERR_FILENO);
+            ::close(saved_);
+        }
+    }
+    LibraryOutputAside(const LibraryOutputAside&) = delete;
+    LibraryOutputAside& operator=(const LibraryOutputAside&) = delete;
+
+private:
+    int saved_ = -1;
+};
 
 // What a format's colour means next to its alpha, as the image library hands it over.
 enum class AlphaKind {
@@ -82,6 +114,7 @@ std::string aboutTarget(const std::string& why, const std::string& written,
 std::string encode(std::unique_ptr<OIIO::ImageOutput> out, const std::string& name,
                    const OIIO::ImageSpec& layout, OIIO::TypeDesc type, const void* pixels,
                    OIIO::stride_t pixelBytes) {
+    LibraryOutputAside aside;
     const bool written = out->open(name, layout) && out->write_image(type, pixels, pixelBytes);
     const bool closed = out->close();
     if (written && closed && !out->has_error()) {
@@ -95,6 +128,7 @@ std::string encode(std::unique_ptr<OIIO::ImageOutput> out, const std::string& na
 // Why the file a writer made does not read back whole, or "": the check on writers that
 // cannot encode to memory and do not all report a failed write.
 std::string unreadable(const std::string& path) {
+    LibraryOutputAside aside;
     auto in = OIIO::ImageInput::open(path);
     if (!in) {
         return oneLine(OIIO::geterror());
@@ -163,13 +197,9 @@ private:
     std::string name_;
 };
 
-} // namespace
-
-Kelvane::Neon::Host::RgbaImage readImage(const std::string& path) {
-    requireRegularFile(path);
-    if (isPamName(path)) {
-        return readPamFile(path);
-    }
+// The file opened and its header read, its size checked before the pixels are allocated: a
+// header alone can claim gigabytes.
+std::unique_ptr<OIIO::ImageInput> openImage(const std::string& path, OIIO::ImageSpec& layout) {
     // Our pixels carry straight alpha: ask for them as the file holds them, not premultiplied.
     OIIO::ImageSpec hints;
     hints.attribute("oiio:UnassociatedAlpha", 1);
@@ -177,12 +207,10 @@ Kelvane::Neon::Host::RgbaImage readImage(const std::string& path) {
     if (!in) {
         throw ImageFileError("cannot read image " + path + ": " + oneLine(OIIO::geterror()));
     }
-    const OIIO::ImageSpec layout = in->spec_dimensions(0, 0);
-    const int channels = layout.nchannels;
-    if (layout.width <= 0 || layout.height <= 0 || channels < 1) {
+    layout = in->spec_dimensions(0, 0);
+    if (layout.width <= 0 || layout.height <= 0 || layout.nchannels < 1) {
         throw ImageFileError(path + " holds no pixels");
     }
-    // Checked before the pixels are allocated: a header alone can claim gigabytes.
     if (layout.width > Kelvane::Neon::Host::kMaxLayerSide ||
         layout.height > Kelvane::Neon::Host::kMaxLayerSide) {
         throw ImageFileError("cannot read image " + path + ": it is " +
@@ -190,6 +218,31 @@ Kelvane::Neon::Host::RgbaImage readImage(const std::string& path) {
                              " pixels, and a layer is at most " +
                              std::to_string(Kelvane::Neon::Host::kMaxLayerSide) + " pixels a side");
     }
+    return in;
+}
+
+} // namespace
+
+ImageSize readImageSize(const std::string& path) {
+    requireRegularFile(path);
+    if (isPamName(path)) {
+        return readPamSize(path);
+    }
+    LibraryOutputAside aside;
+    OIIO::ImageSpec layout;
+    openImage(path, layout);
+    return ImageSize{layout.width, layout.height};
+}
+
+Kelvane::Neon::Host::RgbaImage readImage(const std::string& path) {
+    requireRegularFile(path);
+    if (isPamName(path)) {
+        return readPamFile(path);
+    }
+    LibraryOutputAside aside;
+    OIIO::ImageSpec layout;
+    auto in = openImage(path, layout);
+    const int channels = layout.nchannels;
     const int alphaChannel = layout.alpha_channel >= 0 && layout.alpha_channel < channels
                                  ? layout.alpha_channel
                              : (channels == 2 || channels >= 4) ? channels - 1

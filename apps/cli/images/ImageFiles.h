@@ -31,6 +31,17 @@ inline void requireRegularFile(const std::string& path) {
     }
 }
 
+struct ImageSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The size the file's header gives, its pixels left undecoded, so that a frame too large to
+// render is refused before memory of its size is taken. Refuses what readImage refuses from
+// the header: no regular file, no image it can read, sides above
+// Kelvane::Neon::Host::kMaxLayerSide.
+ImageSize readImageSize(const std::string& path);
+
 // Images without alpha come in opaque; grey images are spread to red, green and blue. Only
 // regular files are read; sides above Kelvane::Neon::Host::kMaxLayerSide are refused before any
 // pixel memory is taken, and so is a file the decoder finds damaged or cut short.

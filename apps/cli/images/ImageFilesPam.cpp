@@ -5,12 +5,25 @@
 
 namespace Kelvane::Neon::Apps {
 
-Kelvane::Neon::Host::RgbaImage readImage(const std::string& path) {
+namespace {
+
+void requireReadablePam(const std::string& path) {
     requireRegularFile(path);
     if (!isPamName(path)) {
         throw ImageFileError("cannot read image " + path +
                              ": this build reads PAM images (.pam) only");
     }
+}
+
+} // namespace
+
+ImageSize readImageSize(const std::string& path) {
+    requireReadablePam(path);
+    return readPamSize(path);
+}
+
+Kelvane::Neon::Host::RgbaImage readImage(const std::string& path) {
+    requireReadablePam(path);
     return readPamFile(path);
 }
 

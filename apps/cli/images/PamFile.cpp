@@ -245,7 +245,10 @@ void encodePam(std::ostream& out, const Kelvane::Neon::Host::RgbaImage& image) {
               std::streamsize(image.pixels.size()));
 }
 
-Kelvane::Neon::Host::RgbaImage readPamFile(const std::string& path) {
+namespace {
+
+// `read` of the opened file, its failures naming the file.
+template <class Read> auto readPam(const std::string& path, Read read) {
     errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -253,10 +256,24 @@ Kelvane::Neon::Host::RgbaImage readPamFile(const std::string& path) {
                              (errno != 0 ? std::strerror(errno) : "cannot open the file"));
     }
     try {
-        return decodePam(in);
+        return read(in);
     } catch (const ImageFileError& e) {
         throw ImageFileError("cannot read image " + path + ": " + e.what());
     }
+}
+
+} // namespace
+
+Kelvane::Neon::Host::RgbaImage readPamFile(const std::string& path) {
+    return readPam(path, [](std::istream& in) { return decodePam(in); });
+}
+
+ImageSize readPamSize(const std::string& path) {
+    return readPam(path, [](std::istream& in) {
+        const Header header = readHeader(in);
+        channelsOf(header);
+        return ImageSize{int(header.width), int(header.height)};
+    });
 }
 
 void writePamFile(const std::string& path, const Kelvane::Neon::Host::RgbaImage& image) {

@@ -4,6 +4,7 @@
 // ImageFileError saying what is wrong.
 #pragma once
 
+#include "apps/cli/images/ImageFiles.h"
 #include "standins/aehost/host/World.h"
 
 #include <iosfwd>
@@ -25,6 +26,8 @@ Kelvane::Neon::Host::RgbaImage decodePam(std::istream& in);
 void encodePam(std::ostream& out, const Kelvane::Neon::Host::RgbaImage& image);
 
 Kelvane::Neon::Host::RgbaImage readPamFile(const std::string& path);
+// The header's size, checked as readPamFile checks it; no pixel is read.
+ImageSize readPamSize(const std::string& path);
 // Written whole beside `path` and renamed over it (see AtomicFile.h).
 void writePamFile(const std::string& path, const Kelvane::Neon::Host::RgbaImage& image);
 

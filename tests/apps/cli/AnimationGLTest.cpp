@@ -7,7 +7,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -30,6 +34,39 @@ Kelvane::Neon::Host::RgbaImage disc(int width, int height, double cx, double cy,
         }
     }
     return image;
+}
+
+// A PNG header claiming `side` x `side` RGBA pixels, and no pixel data: a few bytes that would
+// decode into gigabytes.
+void writeClaimingPng(const std::string& path, std::uint32_t side) {
+    std::string ihdr = "IHDR";
+    for (std::uint32_t value : {side, side}) {
+        for (int shift : {24, 16, 8, 0}) {
+            ihdr += char(value >> shift);
+        }
+    }
+    ihdr += std::string("\x08\x06\x00\x00\x00", 5); // 8-bit RGBA, not interlaced
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (unsigned char byte : ihdr) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320 & (0u - (crc & 1)));
+        }
+    }
+    crc = ~crc;
+    std::ofstream(path, std::ios::binary)
+        << std::string("\x89PNG\r\n\x1a\n\0\0\0\x0d", 12) << ihdr << char(crc >> 24)
+        << char(crc >> 16) << char(crc >> 8) << char(crc)
+        << std::string("\0\0\0\0IDAT\x35\xaf\x06\x1e\0\0\0\0IEND\xae\x42\x60\x82", 24);
+}
+
+// In a child process: the command with `resource` capped at `limit`, its messages on standard
+// error and its status the exit code.
+[[noreturn]] void renderCapped(const Kelvane::Neon::Apps::RenderOptions& o, int resource,
+                               rlim_t limit) {
+    const rlimit cap{limit, limit};
+    ::setrlimit(resource, &cap);
+    ::_exit(Kelvane::Neon::Apps::runRender(ZARVO_MODULE_PATH, o));
 }
 
 class AnimationGLTest : public ::testing::Test {
@@ -228,6 +265,58 @@ TEST_F(AnimationGLTest, AFailedFrameStopsTheRunAndKeepsTheFramesBeforeIt) {
     EXPECT_THAT(errors, HasSubstr("frame 3 (" + path("out-3.pam") + "): cannot read image"));
     EXPECT_TRUE(fs::exists(path("out-1.pam")) && fs::exists(path("out-2.pam")));
     EXPECT_FALSE(fs::exists(path("out-3.pam")));
+}
+
+// Under a 3 GB address-space cap, a header claiming 30000 x 30000 (a layer's largest, 3.6 GB
+// to decode) must be refused by its size, not by the memory its decoding runs out of.
+TEST_F(AnimationGLTest, InputsTooLargeToRenderAreRefusedFromTheirHeaders) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe"); // the child starts afresh, without GL threads
+    writeClaimingPng(path("huge.png"), 30000);
+    Kelvane::Neon::Apps::RenderOptions o = options("out.png");
+    o.input = path("huge.png");
+    o.extend = "8"; // over the layer's limit too, whatever the GPU's
+    o.quiet = true;
+    const std::string refused = "the frame would be 30016 x 30016 pixels \\(the 30000 x 30000 "
+                                "layer with a 8-pixel border\\)";
+    EXPECT_EXIT(renderCapped(o, RLIMIT_AS, rlim_t(3) << 30), ::testing::ExitedWithCode(1),
+                "^zarvo-neon: " + refused);
+
+    fs::copy_file(path("layer.pam"), path("in-1.pam"));
+    std::ofstream(path("in-2.pam")) << "P7\nWIDTH 30000\nHEIGHT 30000\nDEPTH 4\nMAXVAL 255\n"
+                                       "TUPLTYPE RGB_ALPHA\nENDHDR\n";
+    o.input = path("in-%d.pam");
+    o.output = path("out-%d.pam");
+    EXPECT_EXIT(renderCapped(o, RLIMIT_AS, rlim_t(3) << 30), ::testing::ExitedWithCode(1),
+                "^zarvo-neon: frame 2 \\([^\n]*\\): " + refused);
+    EXPECT_TRUE(fs::exists(path("out-1.pam")));
+    EXPECT_FALSE(fs::exists(path("out.png")) || fs::exists(path("out-2.pam")));
+}
+
+// A write past the file size limit (SIGXFSZ ends a process by default) and a PNG cut short
+// (libpng prints its own failures) each fail with one line naming the file, and leave no
+// temporary file.
+TEST_F(AnimationGLTest, FailedWritesAndReadsSayOneLineAndLeaveNothing) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Kelvane::Neon::Apps::RenderOptions o;
+    o.sample = true;
+    o.frames = "1-3";
+    o.output = path("f####.png");
+    o.quiet = true;
+    EXPECT_EXIT(renderCapped(o, RLIMIT_FSIZE, 16 * 1024), ::testing::ExitedWithCode(1),
+                "^zarvo-neon: frame 1 \\([^\n]*\\): cannot write [^\n]*f0001\\.png: "
+                "[^\n]*file size limit[^\n]*\n$");
+
+    Kelvane::Neon::Apps::writeImage(path("cut.png"), disc(96, 96, 48, 48, 20));
+    fs::resize_file(path("cut.png"), fs::file_size(path("cut.png")) / 2);
+    o = options("out.png");
+    o.input = path("cut.png");
+    o.quiet = true;
+    EXPECT_EXIT(renderCapped(o, RLIMIT_FSIZE, RLIM_INFINITY), ::testing::ExitedWithCode(1),
+                "^zarvo-neon: cannot read image [^\n]*cut\\.png: [^\n]*\n$");
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    }
+    EXPECT_FALSE(fs::exists(path("f0001.png")) || fs::exists(path("out.png")));
 }
 
 } // namespace
