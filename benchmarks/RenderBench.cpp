@@ -13,49 +13,82 @@
 #include <chrono>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
-// Arguments: width, height, Quality (1 Extreme .. 4 Low), Stroke Count.
+using Kelvane::Neon::Bench::medianOf;
+
+// The built-in sample at one size and Quality, its programs built by a first frame.
+struct SampleScene {
+    SampleScene(int width, int height, int quality, int strokes)
+        : width(width), height(height), host(&EntryPointFunc), input(width, height),
+          output(width, height) {
+        host.send(PF_Cmd_GLOBAL_SETUP);
+        host.paramsSetup();
+        host.streams().at(NEON_QUALITY).u.pd.value = quality;
+        host.streams().at(NEON_STROKE_COUNT).u.sd.value = strokes;
+        input.fromRgba(Kelvane::Neon::Apps::sampleLayer(width, height));
+        host.collectTimings();
+        ok = host.render(input.world(), output.world()) == PF_Err_NONE;
+    }
+    ~SampleScene() { host.send(PF_Cmd_GLOBAL_SETDOWN); }
+
+    // One frame, in milliseconds; each stage's time is added to `stages`.
+    double frame(std::map<std::string, double>* stages = nullptr) {
+        const auto start = std::chrono::steady_clock::now();
+        ok = ok && host.render(input.world(), output.world()) == PF_Err_NONE;
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        if (stages != nullptr) {
+            for (const auto& stage : host.frameTimings()) {
+                (*stages)[stage.stage] += stage.milliseconds;
+            }
+        }
+        return ms;
+    }
+
+    int width;
+    int height;
+    Kelvane::Neon::Host::EffectHost host;
+    Kelvane::Neon::Host::World input;
+    Kelvane::Neon::Host::World output;
+    bool ok = false;
+};
+
+// Arguments: width, height, Quality (1 Extreme .. 4 Low), Stroke Count. The reported time is
+// the render call's; after each frame the floor (Floor.h) makes one trip at the same size, so
+// that both see the same machine from moment to moment: `floor_ratio` is the median frame
+// over the median trip. `stage_ms_<stage>` is each stage's GPU time per frame.
 void BM_RenderSample(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
-    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
-    host.send(PF_Cmd_GLOBAL_SETUP);
-    host.paramsSetup();
-    host.streams().at(NEON_QUALITY).u.pd.value = static_cast<int>(state.range(2));
-    host.streams().at(NEON_STROKE_COUNT).u.sd.value = static_cast<int>(state.range(3));
-    Kelvane::Neon::Host::World input(width, height);
-    input.fromRgba(Kelvane::Neon::Apps::sampleLayer(width, height));
-    Kelvane::Neon::Host::World output(width, height);
-    // Each stage's GPU time, summed over the timed frames: `stage_ms_<stage>` per frame.
-    host.collectTimings();
+    SampleScene scene(width, height, static_cast<int>(state.range(2)),
+                      static_cast<int>(state.range(3)));
+    Kelvane::Neon::Bench::Floor floor(width, height);
     std::map<std::string, double> stages;
-    // The first frame builds the programs and targets.
-    if (host.render(input.world(), output.world()) != PF_Err_NONE) {
-        state.SkipWithError("render failed");
-    }
-    double total = 0.0;
+    std::vector<double> frames;
+    std::vector<double> trips;
     for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        if (host.render(input.world(), output.world()) != PF_Err_NONE) {
+        const double ms = scene.frame(&stages);
+        if (!scene.ok) {
             state.SkipWithError("render failed");
             break;
         }
-        total += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                     .count();
-        for (const auto& stage : host.frameTimings()) {
-            stages[stage.stage] += stage.milliseconds;
-        }
+        state.SetIterationTime(ms / 1000.0);
+        frames.push_back(ms);
+        trips.push_back(floor.once());
     }
     state.SetItemsProcessed(state.iterations() * std::int64_t(width) * height);
     for (const auto& [stage, milliseconds] : stages) {
         state.counters["stage_ms_" + stage] = milliseconds / double(state.iterations());
     }
-    const double floor = Kelvane::Neon::Bench::floorMillis(width, height);
-    state.counters["floor_ms"] = floor;
-    state.counters["floor_ratio"] = total / double(state.iterations()) / floor;
-    host.send(PF_Cmd_GLOBAL_SETDOWN);
+    const double frame = medianOf(frames);
+    const double trip = medianOf(trips);
+    state.counters["frame_ms"] = frame;
+    state.counters["floor_ms"] = trip;
+    state.counters["floor_ratio"] = trip > 0.0 ? frame / trip : 0.0;
 }
 BENCHMARK(BM_RenderSample)
     ->ArgNames({"w", "h", "quality", "strokes"})
@@ -67,9 +100,55 @@ BENCHMARK(BM_RenderSample)
     ->Args({1920, 1080, 1, 3})
     ->Args({3840, 2160, 4, 3})
     ->Unit(benchmark::kMillisecond)
-    ->MeasureProcessCPUTime()
-    ->UseRealTime()
+    ->UseManualTime()
     ->MinTime(2.0);
+
+// A frame's cost against its pixel count, for each Quality: the chart in the README
+// (scripts/speed-chart.py) is drawn from these rows.
+BENCHMARK(BM_RenderSample)
+    ->Name("BM_PixelScaling")
+    ->ArgNames({"w", "h", "quality", "strokes"})
+    ->Apply([](benchmark::internal::Benchmark* b) {
+        const int sizes[][2] = {{480, 270}, {960, 540}, {1920, 1080}, {2560, 1440}, {3840, 2160}};
+        for (int quality = 1; quality <= 4; ++quality) {
+            for (const auto& size : sizes) {
+                b->Args({size[0], size[1], quality, 3});
+            }
+        }
+    })
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->MinTime(1.0);
+
+// 3840 x 2160 against 1920 x 1080 at one Quality (the argument), the two frames in turn:
+// `ratio` is the 4K frame's median time over the 1080p frame's, for four times the pixels.
+void BM_FourKOverFullHd(benchmark::State& state) {
+    const int quality = static_cast<int>(state.range(0));
+    SampleScene full(1920, 1080, quality, 3);
+    SampleScene four(3840, 2160, quality, 3);
+    std::vector<double> fullTimes;
+    std::vector<double> fourTimes;
+    for (auto _ : state) {
+        fullTimes.push_back(full.frame());
+        fourTimes.push_back(four.frame());
+        if (!full.ok || !four.ok) {
+            state.SkipWithError("render failed");
+            break;
+        }
+        state.SetIterationTime((fullTimes.back() + fourTimes.back()) / 1000.0);
+    }
+    const double fullMs = medianOf(fullTimes);
+    const double fourMs = medianOf(fourTimes);
+    state.counters["hd_ms"] = fullMs;
+    state.counters["uhd_ms"] = fourMs;
+    state.counters["ratio"] = fullMs > 0.0 ? fourMs / fullMs : 0.0;
+}
+BENCHMARK(BM_FourKOverFullHd)
+    ->ArgName("quality")
+    ->DenseRange(1, 4)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->MinTime(3.0);
 
 // Ten strokes against one at 1920 x 1080, Low, frame by frame in turn, so that both see the
 // same machine: `ratio` is the ten-stroke frame's time over the one-stroke frame's.
@@ -83,7 +162,7 @@ void BM_StrokeCountCost(benchmark::State& state) {
     input.fromRgba(Kelvane::Neon::Apps::sampleLayer(kWidth, kHeight));
     Kelvane::Neon::Host::World output(kWidth, kHeight);
     const int counts[] = {1, 10};
-    double total[2] = {0.0, 0.0};
+    std::vector<double> times[2];
     for (int count : counts) {
         host.streams().at(NEON_STROKE_COUNT).u.sd.value = count;
         if (host.render(input.world(), output.world()) != PF_Err_NONE) {
@@ -98,15 +177,16 @@ void BM_StrokeCountCost(benchmark::State& state) {
                 state.SkipWithError("render failed");
                 break;
             }
-            total[i] +=
+            times[i].push_back(
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                    .count();
+                    .count());
         }
     }
-    const double frames = double(state.iterations());
-    state.counters["one_ms"] = total[0] / frames;
-    state.counters["ten_ms"] = total[1] / frames;
-    state.counters["ratio"] = total[0] > 0.0 ? total[1] / total[0] : 0.0;
+    const double one = medianOf(times[0]);
+    const double ten = medianOf(times[1]);
+    state.counters["one_ms"] = one;
+    state.counters["ten_ms"] = ten;
+    state.counters["ratio"] = one > 0.0 ? ten / one : 0.0;
     host.send(PF_Cmd_GLOBAL_SETDOWN);
 }
 BENCHMARK(BM_StrokeCountCost)
