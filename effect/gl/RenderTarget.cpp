@@ -18,13 +18,13 @@ constexpr GLsizei kWantedSamples = 8;
 // A texture of the given size and internal format, cleared to zero bytes, or left unfilled
 // where the caller overwrites every texel at once.
 GLuint newTexture(GLint internalFormat, GLsizei width, GLsizei height, std::size_t zeroBytes,
-                  GLenum filter = GL_LINEAR) {
+                  GLenum filter = GL_LINEAR, GLenum format = GL_RGBA) {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     setClampedSampling(filter);
     std::vector<unsigned char> zeros(zeroBytes, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, GL_UNSIGNED_BYTE,
                  zeroBytes > 0 ? zeros.data() : nullptr);
     glBindTexture(GL_TEXTURE_2D, 0);
     return texture;
@@ -290,6 +290,13 @@ Texture RenderTarget::createTexture(const Vec2d& size, int channels) {
     return Texture(newTexture(static_cast<GLint>(format), static_cast<GLsizei>(size.x),
                               static_cast<GLsizei>(size.y), static_cast<std::size_t>(bytes),
                               coordinates ? GL_NEAREST : GL_LINEAR));
+}
+
+Texture RenderTarget::createSeedTexture(const Vec2d& size) {
+    // Integer texels are sampled nearest (a filter would leave the texture incomplete), and
+    // every one is drawn before it is read.
+    return Texture(newTexture(static_cast<GLint>(GL_R32UI), static_cast<GLsizei>(size.x),
+                              static_cast<GLsizei>(size.y), 0, GL_NEAREST, GL_RED_INTEGER));
 }
 
 void RenderTarget::beginRenderToTexture(GLuint texture, const Vec2d& size, std::int32_t level) {

@@ -60,6 +60,8 @@ public:
     // A float texture of four channels, or of two (red and green, sampled nearest) or one (red)
     // where only they are used.
     Texture createTexture(const Vec2d& size, int channels = 4);
+    // One unsigned 32-bit integer a texel, sampled nearest: the flood's packed seeds.
+    Texture createSeedTexture(const Vec2d& size);
     void beginRenderToTexture(gl::GLuint texture, const Vec2d& size, std::int32_t level);
     void endRenderToTexture();
 

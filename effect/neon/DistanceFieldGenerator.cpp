@@ -39,24 +39,31 @@ std::int32_t mapExtent(double frameExtent, std::int32_t scale) {
         std::min(texels, double(std::numeric_limits<std::int32_t>::max())));
 }
 
-// The flood program reading its seeds with a nearest sample (from two-channel textures made
-// for it), or with a clamped texel fetch as written.
-std::string floodText(bool nearest) {
-    return glslWithSwitches({{"NEAREST_SAMPLING", nearest}}, {glsl::kJumpFloodFragment});
+// A seed, flood or distance program over packed seeds (one 32-bit integer a texel, read with
+// nearest samples), or over the two floats a texel as the passes are written.
+std::string seedPassText(bool packed, const char* fragment, bool withConstants = false) {
+    return glslWithSwitches({{"PACKED_SEEDS", packed}},
+                            {withConstants ? glslConstants() : "", glsl::kSeedPacking, fragment});
 }
 
 } // namespace
 
 DistanceFieldGenerator::DistanceFieldGenerator(RenderTarget& target)
-    : target(target), seedProgram(glsl::kCommonVertex, glsl::kSeedFragment),
-      jumpFloodProgram(glsl::kCommonVertex, floodText(true)),
-      writtenJumpFloodProgram(glsl::kCommonVertex, floodText(false)),
-      distanceProgram(glsl::kCommonVertex,
-                      glslWithSwitches({}, {glslConstants(), glsl::kDistanceFragment})) {
-    bindQuadAttributes(seedProgram);
-    bindQuadAttributes(jumpFloodProgram);
-    bindQuadAttributes(writtenJumpFloodProgram);
-    bindQuadAttributes(distanceProgram);
+    : target(target), seedProgram(glsl::kCommonVertex, seedPassText(true, glsl::kSeedFragment)),
+      writtenSeedProgram(glsl::kCommonVertex, seedPassText(false, glsl::kSeedFragment)),
+      jumpFloodProgram(glsl::kCommonVertex, seedPassText(true, glsl::kJumpFloodFragment)),
+      writtenJumpFloodProgram(glsl::kCommonVertex, seedPassText(false, glsl::kJumpFloodFragment)),
+      distanceProgram(glsl::kCommonVertex, seedPassText(true, glsl::kDistanceFragment, true)),
+      writtenDistanceProgram(glsl::kCommonVertex,
+                             seedPassText(false, glsl::kDistanceFragment, true)) {
+    for (OpenglShader* program : programs()) {
+        bindQuadAttributes(*program);
+    }
+}
+
+std::array<OpenglShader*, 6> DistanceFieldGenerator::programs() {
+    return {&seedProgram,     &writtenSeedProgram,    &jumpFloodProgram, &writtenJumpFloodProgram,
+            &distanceProgram, &writtenDistanceProgram};
 }
 
 DistanceFieldGenerator::~DistanceFieldGenerator() {
@@ -85,19 +92,21 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
         for (int i = 0; i < 2; ++i) {
             // The distance is read from red alone: one channel, a quarter of the memory.
             pingPong[i] = target.createTexture(extent, asWritten ? 4 : 1);
-            // The flood keeps only seed coordinates: two channels, half the memory to stream
-            // through on every pass, the same values.
-            seedTextures[i] = target.createTexture(extent, asWritten ? 4 : 2);
+            // The flood keeps only seed coordinates: packed in one integer, a quarter of the
+            // memory to stream through on every pass, the same values.
+            seedTextures[i] =
+                asWritten ? target.createTexture(extent, 4) : target.createSeedTexture(extent);
         }
         mapSizeInTexels = size;
         texturesAsWritten = asWritten;
     }
     const Vec2d mapSize{double(size.x), double(size.y)};
 
-    beginPass(seedProgram, seedTextures);
-    seedProgram.setUniform1f("inner", neonType == NeonType::Inner ? 1.0f : 0.0f);
-    seedProgram.setTexture("t0", GL_TEXTURE_2D, inputTexture, 0);
-    finishPass(seedProgram);
+    OpenglShader& seeding = asWritten ? writtenSeedProgram : seedProgram;
+    beginPass(seeding, seedTextures);
+    seeding.setUniform1f("inner", neonType == NeonType::Inner ? 1.0f : 0.0f);
+    seeding.setTexture("t0", GL_TEXTURE_2D, inputTexture, 0);
+    finishPass(seeding);
     target.clock().mark("seeds");
 
     // Step widths 2^n, 2^(n-1), ..., 1.
@@ -114,14 +123,15 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
 
     const GLuint seeds = seedTextures[1 - current].get();
     current = 0;
-    beginPass(distanceProgram, pingPong);
-    distanceProgram.setUniform2f("mapSize", mapSize);
+    OpenglShader& distance = asWritten ? writtenDistanceProgram : distanceProgram;
+    beginPass(distance, pingPong);
+    distance.setUniform2f("mapSize", mapSize);
     // A limit that is not positive puts every texel but the seeds out of reach.
     const float limit =
         distLimitInTexels > 0.0 ? float(distLimitInTexels) : std::numeric_limits<float>::min();
-    distanceProgram.setUniform1f("distLimit", limit);
-    distanceProgram.setTexture("t0", GL_TEXTURE_2D, seeds, 0);
-    finishPass(distanceProgram);
+    distance.setUniform1f("distLimit", limit);
+    distance.setTexture("t0", GL_TEXTURE_2D, seeds, 0);
+    finishPass(distance);
     target.clock().mark("distance");
 
     if (smoothRadius >= kMinSmoothRadius) {
@@ -159,10 +169,9 @@ void DistanceFieldGenerator::deleteTextures() {
 void DistanceFieldGenerator::release() {
     deleteTextures();
     quad.release();
-    seedProgram.release();
-    jumpFloodProgram.release();
-    writtenJumpFloodProgram.release();
-    distanceProgram.release();
+    for (OpenglShader* program : programs()) {
+        program->release();
+    }
     smoother.release();
     mapSizeInTexels = Vec2i{};
     current = 0;
@@ -175,10 +184,9 @@ void DistanceFieldGenerator::abandon() {
         pair[1].abandon();
     }
     quad.abandon();
-    seedProgram.abandon();
-    jumpFloodProgram.abandon();
-    writtenJumpFloodProgram.abandon();
-    distanceProgram.abandon();
+    for (OpenglShader* program : programs()) {
+        program->abandon();
+    }
     smoother.abandon();
     mapSizeInTexels = Vec2i{};
     current = 0;

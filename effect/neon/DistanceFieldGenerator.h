@@ -17,6 +17,7 @@
 
 #include <glbinding/gl33core/gl.h>
 
+#include <array>
 #include <cstdint>
 
 namespace Kelvane {
@@ -55,10 +56,16 @@ private:
 
     RenderTarget& target;
     FullScreenQuad quad;
+    std::array<OpenglShader*, 6> programs();
+
+    // Over packed seeds, and over two floats a seed as the passes are written (for the tests'
+    // comparison).
     OpenglShader seedProgram;
+    OpenglShader writtenSeedProgram;
     OpenglShader jumpFloodProgram;
-    OpenglShader writtenJumpFloodProgram; // as the pass is written, for the tests' comparison
+    OpenglShader writtenJumpFloodProgram;
     OpenglShader distanceProgram;
+    OpenglShader writtenDistanceProgram;
     GaussianSmoother smoother;
     std::int32_t mapScaleFactor = 1;
     Vec2i mapSizeInTexels;

@@ -1,6 +1,11 @@
 in vec2 uv;
+#if PACKED_SEEDS
+out uvec4 colourOut;
+uniform usampler2D t0;
+#else
 out vec4 colourOut;
 uniform sampler2D t0;
+#endif
 uniform vec2 viewSize;
 uniform int width; // the step, 2^(levels - pass): a uniform, not worked out in every fragment
 
@@ -14,12 +19,16 @@ void main() {
     // Unbounded, so that seeds more than 1000 texels away still count.
     float best = 3.0e38;
     vec2 bestCoord = kNoSeed;
+#if PACKED_SEEDS
+    uint bestPacked = kNoneFound;
+#endif
     for (int dy = -1; dy <= 1; ++dy) {
         for (int dx = -1; dx <= 1; ++dx) {
-#if NEAREST_SAMPLING
+#if PACKED_SEEDS
             // The texel's centre, sampled nearest from a texture clamped to its edge: the
             // same texel as the clamped fetch, through llvmpipe's much faster sampling path.
-            vec2 candidate = texture(t0, (vec2(here + ivec2(dx, dy) * width) + 0.5) / viewSize).xy;
+            uint seedBits = texture(t0, (vec2(here + ivec2(dx, dy) * width) + 0.5) / viewSize).r;
+            vec2 candidate = unpackSeed(seedBits);
 #else
             ivec2 p = clamp(here + ivec2(dx, dy) * width, ivec2(0), last);
             vec2 candidate = texelFetch(t0, p, 0).xy;
@@ -31,9 +40,16 @@ void main() {
                 if (e < best) {
                     best = e;
                     bestCoord = candidate;
+#if PACKED_SEEDS
+                    bestPacked = seedBits;
+#endif
                 }
             }
         }
     }
+#if PACKED_SEEDS
+    colourOut = uvec4(bestPacked, 0u, 0u, 0u);
+#else
     colourOut = vec4(bestCoord, 0.0, 0.0);
+#endif
 }

@@ -1,6 +1,9 @@
-#version 330
 in vec2 uv;
+#if PACKED_SEEDS
+out uvec4 colourOut;
+#else
 out vec4 colourOut;
+#endif
 uniform sampler2D t0;
 uniform float inner;
 
@@ -14,5 +17,9 @@ vec4 swapChannel(vec4 c) {
 void main() {
     float covered = step(0.9, swapChannel(texture(t0, uv)).a);
     bool seed = inner >= 0.5 ? covered < 0.5 : covered >= 0.5;
+#if PACKED_SEEDS
+    colourOut = uvec4(seed ? packSeed(gl_FragCoord.xy) : 0u, 0u, 0u, 0u);
+#else
     colourOut = seed ? vec4(gl_FragCoord.xy, 0.0, 0.0) : vec4(0.0);
+#endif
 }
