@@ -131,10 +131,12 @@ PF_Err drawFrame(EffectGpu& gpu, PF_InData* in_data, PF_OutData* out_data, PF_Ef
     target.resize(width, height);
     // The stroke pass draws every sample of the layer.
     target.begin(renderer.layerNeedsSamples(), true);
-    uploadInto(target.layerInput(), kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType,
-               &multiplier16bit);
+    // A frame that reads no colour of the layer keeps its alpha alone: 100 MB less at 4K.
+    Texture& layer = target.layerInput(!renderer.readsLayerColour());
+    uploadInto(layer, kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType, &multiplier16bit,
+               !renderer.readsLayerColour());
     target.clock().mark("upload");
-    renderer.render(target.layerInput().get(), Vec2d{double(width), double(height)});
+    renderer.render(layer.get(), Vec2d{double(width), double(height)});
     target.finish(multiplier16bit);
     // The converted frame's framebuffer is bound; an allocation that failed left it, or a
     // layer before it, incomplete.

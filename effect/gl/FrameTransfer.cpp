@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <vector>
 
 using namespace gl;
 
@@ -77,7 +78,7 @@ Texture uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData
 
 void uploadInto(Texture& texture, std::uint32_t formatCode, PF_EffectWorld* input,
                 PF_InData* in_data, std::uint64_t* bytesPerPixel, GLenum* pixelType,
-                float* multiplier16bit) {
+                float* multiplier16bit, bool alphaOnly) {
     if (formatCode != kFormatArgb8 || !rowsApart(input)) {
         throw kUnknownFormat;
     }
@@ -89,8 +90,10 @@ void uploadInto(Texture& texture, std::uint32_t formatCode, PF_EffectWorld* inpu
         texture.reset(name);
         glBindTexture(GL_TEXTURE_2D, name);
         setClampedSampling();
-        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), input->width, input->height,
-                     0, GL_RGBA, GL_FLOAT, nullptr);
+        // The host's bytes go up as RGBA whatever is kept: one red channel keeps the first,
+        // the host's alpha.
+        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(alphaOnly ? GL_R32F : GL_RGBA32F),
+                     input->width, input->height, 0, GL_RGBA, GL_FLOAT, nullptr);
     } else {
         // Storage of this size already: every texel is written below.
         glBindTexture(GL_TEXTURE_2D, texture.get());
@@ -99,7 +102,24 @@ void uploadInto(Texture& texture, std::uint32_t formatCode, PF_EffectWorld* inpu
     *multiplier16bit = 1.0f;
     *pixelType = GL_UNSIGNED_BYTE;
     *bytesPerPixel = 4;
-    if (input->rowbytes >= 0 && input->rowbytes % 4 == 0) {
+    const auto* top = reinterpret_cast<const unsigned char*>(pixels);
+    if (alphaOnly) {
+        // The alpha bytes alone, a quarter of the frame: the driver converts no more than it
+        // keeps (from four channels it would convert all four, through a float copy of the
+        // whole frame).
+        std::vector<unsigned char> alpha(std::size_t(input->width) * std::size_t(input->height));
+        for (A_long y = 0; y < input->height; ++y) {
+            const unsigned char* row = top + std::ptrdiff_t(y) * input->rowbytes;
+            unsigned char* to = alpha.data() + std::size_t(y) * std::size_t(input->width);
+            for (A_long x = 0; x < input->width; ++x) {
+                to[x] = row[std::size_t(x) * 4];
+            }
+        }
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, input->width, input->height, GL_RED,
+                        GL_UNSIGNED_BYTE, alpha.data());
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    } else if (input->rowbytes >= 0 && input->rowbytes % 4 == 0) {
         // The row length skips the host's row padding in place, without a copy.
         glPixelStorei(GL_UNPACK_ROW_LENGTH, input->rowbytes / 4);
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, input->width, input->height, GL_RGBA,
@@ -107,7 +127,6 @@ void uploadInto(Texture& texture, std::uint32_t formatCode, PF_EffectWorld* inpu
     } else {
         // A row length can neither step backwards through a bottom-up world nor express
         // padding that is no whole number of pixels: rows go up one at a time.
-        const auto* top = reinterpret_cast<const unsigned char*>(pixels);
         for (A_long y = 0; y < input->height; ++y) {
             glTexSubImage2D(GL_TEXTURE_2D, 0, 0, y, input->width, 1, GL_RGBA, GL_UNSIGNED_BYTE,
                             top + std::ptrdiff_t(y) * input->rowbytes);
@@ -123,13 +142,21 @@ void downloadTexture(std::int32_t width, std::int32_t height, PF_EffectWorld* /*
     if (formatCode != kFormatArgb8 || !rowsApart(output)) {
         throw kUnknownFormat;
     }
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    // A top-down world that holds the whole read takes it in place, its row length skipping
+    // the row padding: no frame-sized buffer, no second copy.
+    if (output->rowbytes > 0 && output->rowbytes % 4 == 0 && output->width >= width &&
+        output->height >= height && bytesPerPixel == 4) {
+        glPixelStorei(GL_PACK_ROW_LENGTH, output->rowbytes / 4);
+        glReadPixels(0, 0, width, height, GL_RGBA, pixelType, firstPixel(in_data, output));
+        glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+        return;
+    }
     SuiteScoper<PF_HandleSuite1> handles(in_data->pica_basicP, kPFHandleSuite,
                                          kPFHandleSuiteVersion1);
     const std::uint32_t pixelCount =
         static_cast<std::uint32_t>(width) * static_cast<std::uint32_t>(height);
     LockedHandle buffer(handles.get(), A_HandleSize(pixelCount) * bytesPerPixel);
-
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
     glReadPixels(0, 0, width, height, GL_RGBA, pixelType, buffer.bytes());
 
     // Only the part that both the read and the output world cover is copied.

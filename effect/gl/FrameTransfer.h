@@ -22,11 +22,13 @@ constexpr std::uint32_t kFormatArgb8 = 0x62677261;
 Texture uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData* in_data,
                       std::uint64_t* bytesPerPixel, gl::GLenum* pixelType, float* multiplier16bit);
 
-// The same into `texture`: its storage, made where it is empty, must be of the input's size;
-// a kept texture saves allocating (and the system zeroing) a frame's worth of memory a frame.
+// The same into `texture`: its storage, made where it is empty, must be of the input's size
+// and kind; a kept texture saves allocating (and the system zeroing) a frame's worth of memory
+// a frame. `alphaOnly` keeps the host's alpha alone, in red (a quarter of the memory): the
+// values are those the four-channel texture holds in red.
 void uploadInto(Texture& texture, std::uint32_t formatCode, PF_EffectWorld* input,
                 PF_InData* in_data, std::uint64_t* bytesPerPixel, gl::GLenum* pixelType,
-                float* multiplier16bit);
+                float* multiplier16bit, bool alphaOnly = false);
 
 // Reads `width` by `height` from the bound framebuffer and copies the part that the output
 // world covers into it, row by row; the output's row padding is left alone.

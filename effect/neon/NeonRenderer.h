@@ -43,6 +43,9 @@ public:
 
     // Whether the frame's layer must be multisampled for the bytes of the passes as written:
     // only where a pixel's samples may differ (see the definition).
+    // Whether the frame reads the layer's colour, or its alpha alone (seeds read alpha; only
+    // "Neon And Origin", and the passes as written, read colour).
+    bool readsLayerColour() const { return layerNeedsSamples(); }
     bool layerNeedsSamples() const;
 
     const NeonSettings& currentSettings() const { return settings; }

@@ -83,16 +83,35 @@ std::string renderFailure(Kelvane::Neon::Host::EffectHost& host, PF_Err err) {
     return "rendering failed (error " + std::to_string(err) + ")" + why(host);
 }
 
-// Renders `layer` at `time`, then again on `threads` new threads, one after another, as a
+// The layer the host hands the effect: `source` scaled and bordered where asked (each copy of
+// a 4K frame is 33 MB, so none is made where none is asked for), in the host's own form.
+std::unique_ptr<Kelvane::Neon::Host::World> hostLayer(const Kelvane::Neon::Host::RgbaImage& source,
+                                                      int factor, int border) {
+    Kelvane::Neon::Host::RgbaImage scaled;
+    Kelvane::Neon::Host::RgbaImage bordered;
+    const Kelvane::Neon::Host::RgbaImage* shown = &source;
+    if (factor > 1) {
+        scaled = downsample(source, factor);
+        shown = &scaled;
+    }
+    if (border > 0) {
+        bordered = extendCanvas(*shown, border);
+        scaled = {};
+        shown = &bordered;
+    }
+    auto layer = std::make_unique<Kelvane::Neon::Host::World>(shown->width, shown->height);
+    layer->fromRgba(*shown);
+    return layer;
+}
+
+// Renders `input` at `time`, then again on `threads` new threads, one after another, as a
 // host's render threads do (each gets an OpenGL context of its own): every frame must equal
 // the first. Throws std::runtime_error saying why a frame failed.
 Kelvane::Neon::Host::RgbaImage renderFrame(Kelvane::Neon::Host::EffectHost& host,
-                                           const Kelvane::Neon::Host::RgbaImage& layer,
+                                           Kelvane::Neon::Host::World& input,
                                            const Kelvane::Neon::Host::FrameTime& time, int threads,
                                            double* renderMilliseconds = nullptr) {
-    Kelvane::Neon::Host::World input(layer.width, layer.height);
-    input.fromRgba(layer);
-    Kelvane::Neon::Host::World output(layer.width, layer.height);
+    Kelvane::Neon::Host::World output(input.width(), input.height());
     host.outData().return_msg[0] = '\0';
     const auto started = std::chrono::steady_clock::now();
     const PF_Err err = host.render(input.world(), output.world(), time);
@@ -106,7 +125,7 @@ Kelvane::Neon::Host::RgbaImage renderFrame(Kelvane::Neon::Host::EffectHost& host
     }
     Kelvane::Neon::Host::RgbaImage frame = output.toRgba();
     for (int i = 0; i < threads; ++i) {
-        Kelvane::Neon::Host::World again(layer.width, layer.height);
+        Kelvane::Neon::Host::World again(input.width(), input.height());
         PF_Err threadErr = PF_Err_NONE;
         std::thread([&] { threadErr = host.render(input.world(), again.world()); }).join();
         if (threadErr != PF_Err_NONE) {
@@ -236,10 +255,12 @@ int renderFrames(const std::string& modulePath, const RenderOptions& options) {
         requireFrameSize(stillSize.width, stillSize.height, options.downsample, border, sideLimit);
         if (!options.sample) {
             still = readImage(options.input);
+            clearColourUnderTransparency(still);
         }
     }
 
     Progress progress(std::cerr, range.count(), showProgress);
+    std::unique_ptr<Kelvane::Neon::Host::World> stillLayer;
     for (int frame = range.first; frame <= range.last; ++frame) {
         try {
             // A still was measured before the loop; each frame of a sequence has its own size,
@@ -248,22 +269,36 @@ int renderFrames(const std::string& modulePath, const RenderOptions& options) {
                 const ImageSize size = readImageSize(in.nameOf(frame));
                 requireFrameSize(size.width, size.height, options.downsample, border, sideLimit);
             }
-            const Kelvane::Neon::Host::RgbaImage read =
+            Kelvane::Neon::Host::RgbaImage read =
                 in.isSequence() ? readImage(in.nameOf(frame)) : Kelvane::Neon::Host::RgbaImage{};
+            if (in.isSequence()) {
+                clearColourUnderTransparency(read);
+            }
             const Kelvane::Neon::Host::RgbaImage& source = in.isSequence() ? read : still;
+            const int sourceWidth = in.isSequence() ? read.width : stillSize.width;
+            const int sourceHeight = in.isSequence() ? read.height : stillSize.height;
             try {
-                const Kelvane::Neon::Host::RgbaImage layer =
-                    extendCanvas(downsample(source, options.downsample), border);
+                // A still goes to the host's form once, for every frame, and its pixels go.
+                std::unique_ptr<Kelvane::Neon::Host::World> frameLayer;
+                Kelvane::Neon::Host::World* layer = stillLayer.get();
+                if (layer == nullptr) {
+                    frameLayer = hostLayer(source, options.downsample, border);
+                    layer = frameLayer.get();
+                    if (!in.isSequence()) {
+                        stillLayer = std::move(frameLayer);
+                        still = {};
+                    }
+                }
                 double wall = 0.0;
-                writeImage(out.nameOf(frame), renderFrame(host, layer, frameTime(rate, frame),
+                writeImage(out.nameOf(frame), renderFrame(host, *layer, frameTime(rate, frame),
                                                           options.threads, &wall));
                 if (options.timings) {
-                    std::cerr << formatTimings("frame " + std::to_string(frame), layer.width,
-                                               layer.height, host.frameTimings(), wall);
+                    std::cerr << formatTimings("frame " + std::to_string(frame), layer->width(),
+                                               layer->height(), host.frameTimings(), wall);
                 }
             } catch (const std::bad_alloc&) {
                 const auto [width, height] =
-                    frameSize(source.width, source.height, options.downsample, border);
+                    frameSize(sourceWidth, sourceHeight, options.downsample, border);
                 throw std::runtime_error("not enough memory for a " + std::to_string(width) +
                                          " x " + std::to_string(height) + " frame (about " +
                                          std::to_string(width * height * 4 * 4 / (1024 * 1024)) +

@@ -50,6 +50,14 @@ Kelvane::Neon::Host::RgbaImage downsample(const Kelvane::Neon::Host::RgbaImage& 
     return small;
 }
 
+void clearColourUnderTransparency(Kelvane::Neon::Host::RgbaImage& layer) {
+    for (std::size_t i = 0; i + 3 < layer.pixels.size(); i += 4) {
+        if (layer.pixels[i + 3] == 0) {
+            layer.pixels[i] = layer.pixels[i + 1] = layer.pixels[i + 2] = 0;
+        }
+    }
+}
+
 Kelvane::Neon::Host::RgbaImage extendCanvas(const Kelvane::Neon::Host::RgbaImage& layer,
                                             int border) {
     if (border < 0 || layer.width + 2 * std::int64_t(border) > Kelvane::Neon::Host::kMaxLayerSide ||

@@ -11,6 +11,9 @@ namespace Kelvane::Neon::Apps {
 // pixels lend it none. A block cut by the right or bottom edge averages the pixels it holds,
 // so an opaque layer stays opaque to its edges.
 Kelvane::Neon::Host::RgbaImage downsample(const Kelvane::Neon::Host::RgbaImage& layer, int factor);
+// What a downsample by 1 gives, in place: no colour where alpha is 0 (elsewhere the colour
+// stays). Layers reach the effect this way at every factor.
+void clearColourUnderTransparency(Kelvane::Neon::Host::RgbaImage& layer);
 
 // The layer in the middle of a canvas grown by `border` transparent pixels on every side.
 Kelvane::Neon::Host::RgbaImage extendCanvas(const Kelvane::Neon::Host::RgbaImage& layer,
