@@ -11,6 +11,7 @@
 #include "effect/neon/NeonRenderer.h"
 
 #include <cstdio>
+#include <exception>
 #include <new>
 #include <string>
 #include <vector>
@@ -24,13 +25,22 @@ namespace {
 // Whatever way a frame ends, the target drops its layers and detaches its storage.
 class FrameScope {
 public:
-    explicit FrameScope(RenderTarget& target) : target_(target) {}
-    ~FrameScope() { target_.endFrame(); }
+    explicit FrameScope(RenderTarget& target)
+        : target_(target), exceptions_(std::uncaught_exceptions()) {}
+    ~FrameScope() {
+        // A frame that throws may leave storage that could not be had (the output's, made
+        // before the frame's work): the next frame of its size asks for it anew.
+        if (std::uncaught_exceptions() > exceptions_) {
+            target_.deleteBuffers();
+        }
+        target_.endFrame();
+    }
     FrameScope(const FrameScope&) = delete;
     FrameScope& operator=(const FrameScope&) = delete;
 
 private:
     RenderTarget& target_;
+    int exceptions_;
 };
 
 // The largest frame this context can hold in a texture and a renderbuffer.
@@ -129,14 +139,24 @@ PF_Err drawFrame(EffectGpu& gpu, PF_InData* in_data, PF_OutData* out_data, PF_Ef
     readSettings(in_data, gpu.frameSettings);
     renderer.setSettings(gpu.frameSettings);
     target.resize(width, height);
+    // A frame whose strokes read no colour of the layer keeps its alpha alone (100 MB less
+    // than four channels at 4K), and only until its distance field is made: the layer the
+    // strokes are drawn into is made after it, so the two are never held together.
+    const bool alphaOnly = !renderer.readsLayerColour();
+    Texture& layer = target.layerInput(alphaOnly);
+    // The passes into textures draw without blending, as the layer's passes do.
+    glDisable(GL_BLEND);
+    uploadInto(layer, kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType, &multiplier16bit,
+               alphaOnly);
+    target.clock().mark("upload");
+    const Vec2d frameSize{double(width), double(height)};
+    renderer.prepare(layer.get(), frameSize);
+    if (alphaOnly) {
+        layer.reset();
+    }
     // The stroke pass draws every sample of the layer.
     target.begin(renderer.layerNeedsSamples(), true);
-    // A frame that reads no colour of the layer keeps its alpha alone: 100 MB less at 4K.
-    Texture& layer = target.layerInput(!renderer.readsLayerColour());
-    uploadInto(layer, kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType, &multiplier16bit,
-               !renderer.readsLayerColour());
-    target.clock().mark("upload");
-    renderer.render(layer.get(), Vec2d{double(width), double(height)});
+    renderer.drawStrokes(layer.get(), frameSize);
     target.finish(multiplier16bit);
     // The converted frame's framebuffer is bound; an allocation that failed left it, or a
     // layer before it, incomplete.

@@ -56,6 +56,11 @@ NeonRenderer::~NeonRenderer() {
 }
 
 void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
+    prepare(inputTexture, frameSize);
+    drawStrokes(inputTexture, frameSize);
+}
+
+void NeonRenderer::prepare(GLuint inputTexture, const Vec2d& frameSize) {
     holdsGlObjects = true;
     const NeonSettings& s = settings;
     const std::int32_t scale = mapScale(s);
@@ -80,6 +85,11 @@ void NeonRenderer::render(GLuint inputTexture, const Vec2d& frameSize) {
         target.endRenderToTexture();
         target.clock().mark("stroke table");
     }
+}
+
+void NeonRenderer::drawStrokes(GLuint inputTexture, const Vec2d& frameSize) {
+    const NeonSettings& s = settings;
+    const bool asWritten = straightforward();
 
     OpenglShader& program =
         asWritten ? asWrittenProgram

@@ -40,13 +40,18 @@ public:
     void setSettings(const NeonSettings& next) { settings = next; }
     // Needs the frame's context current and the RenderTarget begun.
     void render(gl::GLuint inputTexture, const Vec2d& frameSize);
+    // The same in two halves, so that a frame can let go of its input between them where the
+    // strokes do not read it (`readsLayerColour`): the distance field and the stroke table,
+    // which need no layer begun, then the stroke pass into the begun layer.
+    void prepare(gl::GLuint inputTexture, const Vec2d& frameSize);
+    void drawStrokes(gl::GLuint inputTexture, const Vec2d& frameSize);
 
     // Whether the frame's layer must be multisampled for the bytes of the passes as written:
     // only where a pixel's samples may differ (see the definition).
-    // Whether the frame reads the layer's colour, or its alpha alone (seeds read alpha; only
-    // "Neon And Origin", and the passes as written, read colour).
-    bool readsLayerColour() const { return layerNeedsSamples(); }
     bool layerNeedsSamples() const;
+    // Whether the stroke pass reads the layer's colour; else only the seeds read it, its alpha
+    // alone (only "Neon And Origin", and the passes as written, read colour).
+    bool readsLayerColour() const { return layerNeedsSamples(); }
 
     const NeonSettings& currentSettings() const { return settings; }
     // Deletes every GL object (root context current); abandon forgets them without a call.

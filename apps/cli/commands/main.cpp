@@ -15,6 +15,10 @@
 
 #include <CLI/CLI.hpp>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <iostream>
 #include <memory>
 
@@ -133,6 +137,12 @@ std::vector<std::string> controlNames() {
 } // namespace
 
 int main(int argc, char** argv) {
+#if defined(__GLIBC__)
+    // Frame-sized buffers (33 MB a 4K frame) are mapped and unmapped on their own: the C
+    // library would otherwise raise its threshold to their size after the first is freed and
+    // keep the later ones, once freed, in the heap, resident for the rest of the run.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
     CLI::App app{"zarvo-neon: neon outline strokes along a layer's alpha, rendered through the "
                  "Zarvo Neon effect module."};
     app.require_subcommand(1);

@@ -110,12 +110,15 @@ TEST_F(FrameFaultsGLTest, StorageTheGpuCannotGiveIsOutOfMemoryAndWritesNothing) 
         EXPECT_EQ(output.bytes(), expected.bytes());
     }
 
-    // A frame that throws after an allocation failed leaves its errors pending in the context;
-    // they are not the next frame's.
+    // A frame that throws after an allocation failed (the output renderbuffer's, after a frame
+    // of another size) leaves its errors pending in the context; they are not the next
+    // frame's, and what it could not allocate is asked for anew.
+    ASSERT_EQ(host.render(other.world(), other.world()), PF_Err_NONE);
     allocationsToFail = 1;
     host.failPixelData(true);
     EXPECT_EQ(host.render(input.world(), output.world()), PF_Err_BAD_CALLBACK_PARAM);
     host.failPixelData(false);
+    EXPECT_EQ(allocationsToFail, 0);
     ASSERT_EQ(host.render(input.world(), output.world()), PF_Err_NONE);
     EXPECT_EQ(output.bytes(), expected.bytes());
 }
