@@ -140,10 +140,15 @@ PF_Err drawFrame(EffectGpu& gpu, PF_InData* in_data, PF_OutData* out_data, PF_Ef
     renderer.setSettings(gpu.frameSettings);
     target.resize(width, height);
     // A frame whose strokes read no colour of the layer keeps its alpha alone (100 MB less
-    // than four channels at 4K), and only until its distance field is made: the layer the
-    // strokes are drawn into is made after it, so the two are never held together.
+    // than four channels at 4K), in a texture of its own that goes once the distance field is
+    // made: the layer the strokes are drawn into is made after it, so the two are never held
+    // together.
     const bool alphaOnly = !renderer.readsLayerColour();
-    Texture& layer = target.layerInput(alphaOnly);
+    Texture alpha;
+    if (alphaOnly) {
+        target.layerInput().reset();
+    }
+    Texture& layer = alphaOnly ? alpha : target.layerInput();
     // The passes into textures draw without blending, as the layer's passes do.
     glDisable(GL_BLEND);
     uploadInto(layer, kFormatArgb8, &input, in_data, &bytesPerPixel, &pixelType, &multiplier16bit,
@@ -151,9 +156,7 @@ PF_Err drawFrame(EffectGpu& gpu, PF_InData* in_data, PF_OutData* out_data, PF_Ef
     target.clock().mark("upload");
     const Vec2d frameSize{double(width), double(height)};
     renderer.prepare(layer.get(), frameSize);
-    if (alphaOnly) {
-        layer.reset();
-    }
+    alpha.reset();
     // The stroke pass draws every sample of the layer.
     target.begin(renderer.layerNeedsSamples(), true);
     renderer.drawStrokes(layer.get(), frameSize);

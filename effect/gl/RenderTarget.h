@@ -84,15 +84,9 @@ public:
     std::int32_t height() const { return height_; }
     std::vector<gl::GLuint> layers() const;
     bool hasDownloadPass() const { return downloadPass_ != nullptr; }
-    // The layer's texture, kept while frames keep their size and what it holds (all four
-    // channels, or alpha alone); dropped with the buffers.
-    Texture& layerInput(bool alphaOnly) {
-        if (alphaOnly != layerInputAlphaOnly_) {
-            layerInput_.reset();
-            layerInputAlphaOnly_ = alphaOnly;
-        }
-        return layerInput_;
-    }
+    // The layer's four-channel texture, kept while frames keep their size (dropped with the
+    // buffers).
+    Texture& layerInput() { return layerInput_; }
     // Times the frame's stages where the host asks for it; every pass marks its stage.
     StageClock& clock() { return clock_; }
     // 8 samples, or fewer where the driver allows fewer.
@@ -127,7 +121,6 @@ private:
     RenderOptions options_;
     StageClock clock_;
     Texture layerInput_;
-    bool layerInputAlphaOnly_ = false;
     PerContext<Framebuffers> framebuffers_;
     Renderbuffer outputRenderbuffer_;
     std::int32_t width_ = 0;

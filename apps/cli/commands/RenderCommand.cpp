@@ -83,24 +83,21 @@ std::string renderFailure(Kelvane::Neon::Host::EffectHost& host, PF_Err err) {
     return "rendering failed (error " + std::to_string(err) + ")" + why(host);
 }
 
-// The layer the host hands the effect: `source` scaled and bordered where asked (each copy of
-// a 4K frame is 33 MB, so none is made where none is asked for), in the host's own form.
-std::unique_ptr<Kelvane::Neon::Host::World> hostLayer(const Kelvane::Neon::Host::RgbaImage& source,
+// The layer the host hands the effect: `source` scaled and bordered where asked, in the host's
+// own form. Taken whole, so that no copy of a frame (33 MB at 4K) is made where none is asked
+// for. At every factor the colour under zero alpha is cleared, as the area filter clears it.
+std::unique_ptr<Kelvane::Neon::Host::World> hostLayer(Kelvane::Neon::Host::RgbaImage source,
                                                       int factor, int border) {
-    Kelvane::Neon::Host::RgbaImage scaled;
-    Kelvane::Neon::Host::RgbaImage bordered;
-    const Kelvane::Neon::Host::RgbaImage* shown = &source;
     if (factor > 1) {
-        scaled = downsample(source, factor);
-        shown = &scaled;
+        source = downsample(source, factor);
+    } else {
+        clearColourUnderTransparency(source);
     }
     if (border > 0) {
-        bordered = extendCanvas(*shown, border);
-        scaled = {};
-        shown = &bordered;
+        source = extendCanvas(source, border);
     }
-    auto layer = std::make_unique<Kelvane::Neon::Host::World>(shown->width, shown->height);
-    layer->fromRgba(*shown);
+    auto layer = std::make_unique<Kelvane::Neon::Host::World>(source.width, source.height);
+    layer->fromRgba(source);
     return layer;
 }
 
@@ -255,7 +252,6 @@ int renderFrames(const std::string& modulePath, const RenderOptions& options) {
         requireFrameSize(stillSize.width, stillSize.height, options.downsample, border, sideLimit);
         if (!options.sample) {
             still = readImage(options.input);
-            clearColourUnderTransparency(still);
         }
     }
 
@@ -271,23 +267,18 @@ int renderFrames(const std::string& modulePath, const RenderOptions& options) {
             }
             Kelvane::Neon::Host::RgbaImage read =
                 in.isSequence() ? readImage(in.nameOf(frame)) : Kelvane::Neon::Host::RgbaImage{};
-            if (in.isSequence()) {
-                clearColourUnderTransparency(read);
-            }
-            const Kelvane::Neon::Host::RgbaImage& source = in.isSequence() ? read : still;
             const int sourceWidth = in.isSequence() ? read.width : stillSize.width;
             const int sourceHeight = in.isSequence() ? read.height : stillSize.height;
             try {
                 // A still goes to the host's form once, for every frame, and its pixels go.
                 std::unique_ptr<Kelvane::Neon::Host::World> frameLayer;
                 Kelvane::Neon::Host::World* layer = stillLayer.get();
-                if (layer == nullptr) {
-                    frameLayer = hostLayer(source, options.downsample, border);
+                if (in.isSequence()) {
+                    frameLayer = hostLayer(std::move(read), options.downsample, border);
                     layer = frameLayer.get();
-                    if (!in.isSequence()) {
-                        stillLayer = std::move(frameLayer);
-                        still = {};
-                    }
+                } else if (layer == nullptr) {
+                    stillLayer = hostLayer(std::move(still), options.downsample, border);
+                    layer = stillLayer.get();
                 }
                 double wall = 0.0;
                 writeImage(out.nameOf(frame), renderFrame(host, *layer, frameTime(rate, frame),
