@@ -19,9 +19,10 @@ namespace {
 
 using Kelvane::Neon::Bench::medianOf;
 
-// The built-in sample at one size and Quality, its programs built by a first frame.
+// The built-in sample at one size and Quality, its programs built by a first frame. A timed
+// scene has the effect time its stages (a flush at every stage) for `frame(&stages)`.
 struct SampleScene {
-    SampleScene(int width, int height, int quality, int strokes)
+    SampleScene(int width, int height, int quality, int strokes, bool timed = false)
         : width(width), height(height), host(&EntryPointFunc), input(width, height),
           output(width, height) {
         host.send(PF_Cmd_GLOBAL_SETUP);
@@ -29,7 +30,9 @@ struct SampleScene {
         host.streams().at(NEON_QUALITY).u.pd.value = quality;
         host.streams().at(NEON_STROKE_COUNT).u.sd.value = strokes;
         input.fromRgba(Kelvane::Neon::Apps::sampleLayer(width, height));
-        host.collectTimings();
+        if (timed) {
+            host.collectTimings();
+        }
         ok = host.render(input.world(), output.world()) == PF_Err_NONE;
     }
     ~SampleScene() { host.send(PF_Cmd_GLOBAL_SETDOWN); }
@@ -65,7 +68,7 @@ void BM_RenderSample(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
     SampleScene scene(width, height, static_cast<int>(state.range(2)),
-                      static_cast<int>(state.range(3)));
+                      static_cast<int>(state.range(3)), true);
     Kelvane::Neon::Bench::Floor floor(width, height);
     std::map<std::string, double> stages;
     std::vector<double> frames;
@@ -153,33 +156,17 @@ BENCHMARK(BM_FourKOverFullHd)
 // Ten strokes against one at 1920 x 1080, Low, frame by frame in turn, so that both see the
 // same machine: `ratio` is the ten-stroke frame's time over the one-stroke frame's.
 void BM_StrokeCountCost(benchmark::State& state) {
-    constexpr int kWidth = 1920;
-    constexpr int kHeight = 1080;
-    Kelvane::Neon::Host::EffectHost host(&EntryPointFunc);
-    host.send(PF_Cmd_GLOBAL_SETUP);
-    host.paramsSetup();
-    Kelvane::Neon::Host::World input(kWidth, kHeight);
-    input.fromRgba(Kelvane::Neon::Apps::sampleLayer(kWidth, kHeight));
-    Kelvane::Neon::Host::World output(kWidth, kHeight);
+    SampleScene scene(1920, 1080, 4, 10);
     const int counts[] = {1, 10};
     std::vector<double> times[2];
-    for (int count : counts) {
-        host.streams().at(NEON_STROKE_COUNT).u.sd.value = count;
-        if (host.render(input.world(), output.world()) != PF_Err_NONE) {
-            state.SkipWithError("render failed");
-        }
-    }
     for (auto _ : state) {
         for (int i = 0; i < 2; ++i) {
-            host.streams().at(NEON_STROKE_COUNT).u.sd.value = counts[i];
-            const auto start = std::chrono::steady_clock::now();
-            if (host.render(input.world(), output.world()) != PF_Err_NONE) {
-                state.SkipWithError("render failed");
-                break;
-            }
-            times[i].push_back(
-                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                    .count());
+            scene.host.streams().at(NEON_STROKE_COUNT).u.sd.value = counts[i];
+            times[i].push_back(scene.frame());
+        }
+        if (!scene.ok) {
+            state.SkipWithError("render failed");
+            break;
         }
     }
     const double one = medianOf(times[0]);
@@ -187,7 +174,6 @@ void BM_StrokeCountCost(benchmark::State& state) {
     state.counters["one_ms"] = one;
     state.counters["ten_ms"] = ten;
     state.counters["ratio"] = one > 0.0 ? ten / one : 0.0;
-    host.send(PF_Cmd_GLOBAL_SETDOWN);
 }
 BENCHMARK(BM_StrokeCountCost)
     ->Unit(benchmark::kMillisecond)
