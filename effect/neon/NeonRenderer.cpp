@@ -5,35 +5,81 @@
 #include "effect/neon/GlslConstants.h"
 #include "effect/gl/RenderTarget.h"
 
+#include <algorithm>
+
 using namespace gl;
 
 namespace Kelvane {
 namespace Neon {
 namespace {
 
-// Every stroke program starts with the stroke settings and the settings' slot counts. The fast
-// programs leave out, at compile time, what their frames do not use.
-std::string withStrokeSettings(const char* fragment, bool straightforward, bool overOrigin) {
-    return glslWithSwitches({{"STRAIGHTFORWARD", straightforward},
-                             {"OVER_ORIGIN", overOrigin},
-                             {"MAX_COLORS", kMaxColors},
-                             {"MAX_STROKES", kMaxStrokes}},
-                            {glslConstants(), glsl::kStrokeSettings, fragment});
+// Every stroke program starts with the stroke settings and the settings' slot counts, and
+// those that sum strokes with the sum. The fast programs leave out, at compile time, what
+// their frames do not use.
+std::string withStrokeSettings(const char* fragment, bool straightforward, bool overOrigin,
+                               bool sums, bool profiled = false) {
+    return glslWithSwitches(
+        {{"STRAIGHTFORWARD", straightforward},
+         {"OVER_ORIGIN", overOrigin},
+         {"PROFILE", profiled},
+         {"MAX_COLORS", kMaxColors},
+         {"MAX_STROKES", kMaxStrokes}},
+        {glslConstants(), glsl::kStrokeSettings, sums ? glsl::kStrokeSum : "", fragment});
 }
+
+// Nodes of the stroke profile where the GPU's textures are that wide (16384 is llvmpipe's
+// limit and common on GPUs; OpenGL 3.3 promises 1024).
+constexpr std::int32_t kWantedProfileNodes = 16384;
 
 } // namespace
 
-std::string strokeFragmentSource(bool straightforward, bool overOrigin) {
-    return withStrokeSettings(glsl::kStrokeFragment, straightforward,
-                              overOrigin || straightforward);
+std::string strokeFragmentSource(bool straightforward, bool overOrigin, bool profiled) {
+    return withStrokeSettings(glsl::kStrokeFragment, straightforward, overOrigin || straightforward,
+                              true, profiled && !straightforward);
+}
+
+StrokeProfile strokeProfile(const NeonSettings& s, std::int32_t nodes) {
+    StrokeProfile profile;
+    const double end = s.edgeEndDist;
+    if (!(end > 0.0) || nodes < 2) {
+        return profile;
+    }
+    // The stroke pass's own measures (StrokeSum.glsl), in encoded distance.
+    const double onePix = kSoftEdgePixels / end;
+    const double width = s.edgeSize / end;
+    const double glow = s.glowSize / end;
+    const double first = s.edgeStartDist / end;
+    const double last = s.strokeCount > 1 ? 1.0 : first;
+    // Every stroke adds exactly nothing outside (position - glow, position + width +
+    // max(glow, onePix)); a margin past both ends makes the end nodes exactly zero, so that
+    // a distance beyond them, clamped to the edge texel, reads zero too.
+    double from = std::min(first, last) - glow;
+    double to = std::max(first, last) + width + std::max(glow, onePix);
+    const double margin = 1.0e-3 * (to - from + 1.0);
+    from -= margin;
+    to += margin;
+    profile.start = from;
+    profile.step = (to - from) / (nodes - 1);
+    // Linear interpolation between nodes errs by at most step² / 8 times the sum's curvature:
+    // at 64 nodes across the narrowest feature (a soft edge, onePix wide, or a glow's rise)
+    // that is a fifth of a level for a smoothstep and a third for the glow's power near zero,
+    // so frames stay within one level of the summed strokes. Coarser profiles are not used.
+    const double narrowest = std::min(onePix, glow);
+    profile.fits = narrowest > 0.0 && narrowest / profile.step >= kProfileNodesPerFeature;
+    profile.nodes = nodes;
+    return profile;
 }
 
 NeonRenderer::NeonRenderer(RenderTarget& target)
     : target(target), strokeProgram(glsl::kCommonVertex, strokeFragmentSource(false, false)),
       overOriginProgram(glsl::kCommonVertex, strokeFragmentSource(false, true)),
       asWrittenProgram(glsl::kCommonVertex, strokeFragmentSource(true, true)),
+      profiledProgram(glsl::kCommonVertex, strokeFragmentSource(false, false, true)),
+      profiledOverOriginProgram(glsl::kCommonVertex, strokeFragmentSource(false, true, true)),
       strokeTableProgram(glsl::kCommonVertex,
-                         withStrokeSettings(glsl::kStrokeTableFragment, false, false)),
+                         withStrokeSettings(glsl::kStrokeTableFragment, false, false, false)),
+      profileProgram(glsl::kCommonVertex,
+                     withStrokeSettings(glsl::kStrokeProfileFragment, false, false, true)),
       distanceField(target) {
     for (OpenglShader* program : programs()) {
         program->bindAttribLocation("position", 0);
@@ -45,8 +91,10 @@ bool NeonRenderer::straightforward() const {
     return target.passesAsWritten();
 }
 
-std::array<OpenglShader*, 4> NeonRenderer::programs() {
-    return {&strokeProgram, &overOriginProgram, &asWrittenProgram, &strokeTableProgram};
+std::array<OpenglShader*, 7> NeonRenderer::programs() {
+    return {&strokeProgram,   &overOriginProgram,         &asWrittenProgram,
+            &profiledProgram, &profiledOverOriginProgram, &strokeTableProgram,
+            &profileProgram};
 }
 
 NeonRenderer::~NeonRenderer() {
@@ -84,16 +132,52 @@ void NeonRenderer::prepare(GLuint inputTexture, const Vec2d& frameSize) {
         glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
         target.endRenderToTexture();
         target.clock().mark("stroke table");
+        drawProfile();
     }
+}
+
+std::int32_t NeonRenderer::profileNodes() {
+    if (maxProfileNodes == 0) {
+        GLint largest = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+        maxProfileNodes = std::max(2, std::min(kWantedProfileNodes, std::int32_t(largest)));
+    }
+    return maxProfileNodes;
+}
+
+void NeonRenderer::drawProfile() {
+    profile = strokeProfile(settings, profileNodes());
+    if (!profile.fits) {
+        return;
+    }
+    const Vec2d size{double(profile.nodes), 1.0};
+    if (!profileTexture) {
+        profileTexture = target.createTexture(size, 4);
+    }
+    target.beginRenderToTexture(profileTexture.get(), size, 0);
+    quad.bind();
+    profileProgram.use();
+    setStrokeSettings(profileProgram);
+    profileProgram.setUniform1f("edgeSize", static_cast<float>(settings.edgeSize));
+    profileProgram.setUniform1f("glowSize", static_cast<float>(settings.glowSize));
+    profileProgram.setUniformBlock("StrokeTable", strokeTableBuffer.get(), 0);
+    profileProgram.setUniform1f("profileStart", static_cast<float>(profile.start));
+    profileProgram.setUniform1f("profileStep", static_cast<float>(profile.step));
+    quad.draw(profileProgram);
+    target.endRenderToTexture();
+    target.clock().mark("stroke profile");
 }
 
 void NeonRenderer::drawStrokes(GLuint inputTexture, const Vec2d& frameSize) {
     const NeonSettings& s = settings;
     const bool asWritten = straightforward();
 
-    OpenglShader& program =
-        asWritten ? asWrittenProgram
-                  : (s.composite == Composite::NeonAndOrigin ? overOriginProgram : strokeProgram);
+    const bool overOrigin = s.composite == Composite::NeonAndOrigin;
+    const bool profiled = !asWritten && profile.fits;
+    OpenglShader& program = asWritten  ? asWrittenProgram
+                            : profiled ? (overOrigin ? profiledOverOriginProgram : profiledProgram)
+                            : overOrigin ? overOriginProgram
+                                         : strokeProgram;
     quad.bind();
     program.use();
     setStrokeSettings(program);
@@ -104,6 +188,14 @@ void NeonRenderer::drawStrokes(GLuint inputTexture, const Vec2d& frameSize) {
     program.setUniform2f("viewSize", frameSize);
     program.setTexture("t0", GL_TEXTURE_2D, distanceField.resultTexture(), 0);
     program.setTexture("t1", GL_TEXTURE_2D, inputTexture, 1);
+    if (profiled) {
+        // Node i's texel centre, (i + 0.5) / nodes, for the distance start + i * step.
+        const double perNode = 1.0 / (profile.step * profile.nodes);
+        program.setUniform2f(
+            "profileMapping", static_cast<float>(perNode),
+            static_cast<float>((0.5 - profile.start / profile.step) / profile.nodes));
+        program.setTexture("profile", GL_TEXTURE_2D, profileTexture.get(), 2);
+    }
     quad.draw(program);
     target.clock().mark("strokes");
 }
@@ -174,6 +266,7 @@ void NeonRenderer::release() {
     }
     strokeTable.reset();
     strokeTableBuffer.reset();
+    profileTexture.reset();
     holdsGlObjects = false;
 }
 
@@ -185,6 +278,7 @@ void NeonRenderer::abandon() {
     }
     strokeTable.abandon();
     strokeTableBuffer.abandon();
+    profileTexture.abandon();
     holdsGlObjects = false;
 }
 

@@ -16,6 +16,7 @@
 #include <glbinding/gl33core/gl.h>
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 namespace Kelvane {
@@ -25,8 +26,23 @@ class RenderTarget;
 
 // The stroke pass's fragment program text, its stroke settings included: as the pass is
 // written (every stroke, colour mode and the composite in every fragment), or the fast
-// program for one composite, which reads each stroke from the stroke table.
-std::string strokeFragmentSource(bool straightforward = true, bool overOrigin = true);
+// program for one composite, which reads each stroke from the stroke table, or, profiled,
+// reads the strokes' sum from the stroke profile.
+std::string strokeFragmentSource(bool straightforward = true, bool overOrigin = true,
+                                 bool profiled = false);
+
+// Nodes the stroke profile needs across its narrowest feature to be used.
+constexpr double kProfileNodesPerFeature = 64.0;
+
+// The stroke profile of a frame: `nodes` sums of every stroke, evenly spaced in encoded
+// distance from `start`, `step` apart; used where that spacing is fine enough (`fits`).
+struct StrokeProfile {
+    bool fits = false;
+    double start = 0.0;
+    double step = 0.0;
+    std::int32_t nodes = 0;
+};
+StrokeProfile strokeProfile(const NeonSettings& settings, std::int32_t nodes);
 
 class NeonRenderer {
 public:
@@ -66,7 +82,12 @@ private:
     // table pass draws, and the buffer the stroke pass reads it from.
     void ensureStrokeTable();
 
-    std::array<OpenglShader*, 4> programs();
+    // The stroke profile of the frame's settings, drawn where it fits (after the table).
+    void drawProfile();
+    // The most nodes this context's textures hold, up to the wanted number.
+    std::int32_t profileNodes();
+
+    std::array<OpenglShader*, 7> programs();
     // Whether the target's options ask for the passes as written.
     bool straightforward() const;
 
@@ -75,7 +96,13 @@ private:
     OpenglShader strokeProgram;     // "Only Neon"
     OpenglShader overOriginProgram; // "Neon And Origin"
     OpenglShader asWrittenProgram;  // either composite, as the pass is written
+    OpenglShader profiledProgram;   // "Only Neon" from the stroke profile
+    OpenglShader profiledOverOriginProgram;
     OpenglShader strokeTableProgram;
+    OpenglShader profileProgram;
+    Texture profileTexture;
+    StrokeProfile profile;
+    std::int32_t maxProfileNodes = 0;
     Texture strokeTable;
     Buffer strokeTableBuffer;
     // kMaxStrokes colours, then as many positions and glow strengths, as std140 vec4 arrays.
