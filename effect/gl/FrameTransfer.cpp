@@ -7,8 +7,11 @@
 #include "AE_EffectCBSuites.h"
 
 #include <algorithm>
+#include <cmath>
+#include <array>
 #include <cstddef>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 using namespace gl;
@@ -67,6 +70,53 @@ private:
     void* memory_ = nullptr;
 };
 
+// Floats converted at a time on the way up: a megabyte, whatever the frame.
+constexpr std::size_t kStripFloats = 1 << 18;
+
+// The float the driver makes of each byte when an 8-bit upload goes into a float texture
+// (about x / 255, rounded its own way), found by having it convert all 256 once; converting
+// with this table keeps its very values. The probe leaves the context's errors alone (they are
+// the frame's to read); one that read back nothing sensible is tried again next frame, and
+// meanwhile the bytes convert as x / 255.
+const std::array<float, 256>& byteFloats() {
+    static std::mutex lock;
+    static std::array<float, 256> found{};
+    static bool known = false;
+    static std::array<float, 256> fallback = [] {
+        std::array<float, 256> f{};
+        for (std::size_t i = 0; i < f.size(); ++i) {
+            f[i] = static_cast<float>(i) / 255.0f;
+        }
+        return f;
+    }();
+    const std::lock_guard<std::mutex> held(lock);
+    if (known) {
+        return found;
+    }
+    std::array<unsigned char, 256> bytes{};
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<unsigned char>(i);
+    }
+    std::array<float, 256> probed;
+    probed.fill(-1.0f);
+    GLuint probe = 0;
+    glGenTextures(1, &probe);
+    glBindTexture(GL_TEXTURE_2D, probe);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_R32F), 256, 1, 0, GL_RED, GL_UNSIGNED_BYTE,
+                 bytes.data());
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RED, GL_FLOAT, probed.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDeleteTextures(1, &probe);
+    for (std::size_t i = 0; i < probed.size(); ++i) {
+        if (!(std::fabs(probed[i] - fallback[i]) <= 1.0e-6f)) {
+            return fallback;
+        }
+    }
+    found = probed;
+    known = true;
+    return found;
+}
+
 } // namespace
 
 Texture uploadTexture(std::uint32_t formatCode, PF_EffectWorld* input, PF_InData* in_data,
@@ -83,6 +133,7 @@ void uploadInto(Texture& texture, std::uint32_t formatCode, PF_EffectWorld* inpu
         throw kUnknownFormat;
     }
     PF_Pixel8* pixels = firstPixel(in_data, input);
+    const std::array<float, 256>& floats = byteFloats();
 
     if (!texture) {
         GLuint name = 0;
@@ -103,36 +154,33 @@ void uploadInto(Texture& texture, std::uint32_t formatCode, PF_EffectWorld* inpu
     *pixelType = GL_UNSIGNED_BYTE;
     *bytesPerPixel = 4;
     const auto* top = reinterpret_cast<const unsigned char*>(pixels);
-    if (alphaOnly) {
-        // The alpha bytes alone, a quarter of the frame: the driver converts no more than it
-        // keeps (from four channels it would convert all four, through a float copy of the
-        // whole frame).
-        std::vector<unsigned char> alpha(std::size_t(input->width) * std::size_t(input->height));
-        for (A_long y = 0; y < input->height; ++y) {
-            const unsigned char* row = top + std::ptrdiff_t(y) * input->rowbytes;
-            unsigned char* to = alpha.data() + std::size_t(y) * std::size_t(input->width);
-            for (A_long x = 0; x < input->width; ++x) {
-                to[x] = row[std::size_t(x) * 4];
+    // Converted here, a strip of rows at a time, into the floats the driver would make of the
+    // bytes, which it then copies as they are: its own conversion costs more. One red channel
+    // keeps the first byte, the host's alpha.
+    const std::size_t channels = alphaOnly ? 1 : 4;
+    const std::size_t rowFloats = std::size_t(input->width) * channels;
+    const A_long stripRows = static_cast<A_long>(
+        std::max<std::size_t>(1, kStripFloats / std::max<std::size_t>(1, rowFloats)));
+    std::vector<float> strip(rowFloats * std::size_t(std::min(stripRows, input->height)));
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    for (A_long y0 = 0; y0 < input->height; y0 += stripRows) {
+        const A_long rows = std::min(stripRows, input->height - y0);
+        for (A_long r = 0; r < rows; ++r) {
+            const unsigned char* row = top + std::ptrdiff_t(y0 + r) * input->rowbytes;
+            float* to = strip.data() + std::size_t(r) * rowFloats;
+            if (alphaOnly) {
+                for (A_long x = 0; x < input->width; ++x) {
+                    to[x] = floats[row[std::size_t(x) * 4]];
+                }
+            } else {
+                for (std::size_t i = 0; i < rowFloats; ++i) {
+                    to[i] = floats[row[i]];
+                }
             }
         }
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, input->width, input->height, GL_RED,
-                        GL_UNSIGNED_BYTE, alpha.data());
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    } else if (input->rowbytes >= 0 && input->rowbytes % 4 == 0) {
-        // The row length skips the host's row padding in place, without a copy.
-        glPixelStorei(GL_UNPACK_ROW_LENGTH, input->rowbytes / 4);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, input->width, input->height, GL_RGBA,
-                        GL_UNSIGNED_BYTE, pixels);
-    } else {
-        // A row length can neither step backwards through a bottom-up world nor express
-        // padding that is no whole number of pixels: rows go up one at a time.
-        for (A_long y = 0; y < input->height; ++y) {
-            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, y, input->width, 1, GL_RGBA, GL_UNSIGNED_BYTE,
-                            top + std::ptrdiff_t(y) * input->rowbytes);
-        }
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, y0, input->width, rows, alphaOnly ? GL_RED : GL_RGBA,
+                        GL_FLOAT, strip.data());
     }
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 

@@ -159,7 +159,8 @@ void RenderTarget::pushLayer(bool multisampled, bool cleared) {
         glGenTextures(1, &name);
         layer.texture.reset(name);
         glBindTexture(GL_TEXTURE_2D, name);
-        setClampedSampling();
+        // Read by the conversion alone, texel by texel.
+        setClampedSampling(GL_NEAREST);
         if (!allocationFails()) {
             glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA), width_, height_, 0, GL_RGBA,
                          GL_UNSIGNED_BYTE, nullptr);
@@ -209,7 +210,7 @@ Texture RenderTarget::popLayerToTexture() {
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
     } else {
         // The blit below writes every texel, so the texture is not zero-filled first.
-        texture.reset(newTexture(static_cast<GLint>(GL_RGBA), width_, height_, 0));
+        texture.reset(newTexture(static_cast<GLint>(GL_RGBA), width_, height_, 0, GL_NEAREST));
         glBindFramebuffer(GL_READ_FRAMEBUFFER, f.multisample.get());
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, f.resolve.get());
         glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,

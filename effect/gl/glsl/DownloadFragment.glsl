@@ -6,7 +6,9 @@ uniform float multiplier16bit;
 
 // Premultiplied red, green, blue, alpha in; the host's alpha, red, green, blue out, straight.
 void main() {
-    vec4 c = texelFetch(videoTexture, ivec2(gl_FragCoord.xy), 0);
+    // The texel under the fragment, sampled nearest: the texel a fetch would read, through
+    // llvmpipe's faster sampling path.
+    vec4 c = texture(videoTexture, uv);
     vec4 result = vec4(0.0);
     if (c.a != 0.0) {
         result = vec4(c.a, c.r / c.a, c.g / c.a, c.b / c.a);
