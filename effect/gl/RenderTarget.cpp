@@ -312,8 +312,28 @@ void RenderTarget::beginRenderToTexture(GLuint texture, const Vec2d& size, std::
     glViewport(0, 0, static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y));
 }
 
+Texture RenderTarget::createLineTexture(std::int32_t width) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_1D, texture);
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_LINEAR));
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_LINEAR));
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
+    glTexImage1D(GL_TEXTURE_1D, 0, static_cast<GLint>(GL_RGBA32F), width, 0, GL_RGBA, GL_FLOAT,
+                 nullptr);
+    glBindTexture(GL_TEXTURE_1D, 0);
+    return Texture(texture);
+}
+
+void RenderTarget::beginRenderToLine(GLuint texture, std::int32_t width) {
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().toTexture.get());
+    glFramebufferTexture1D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_1D, texture, 0);
+    glViewport(0, 0, width, 1);
+}
+
 void RenderTarget::endRenderToTexture() {
-    // Detached, so that the texture's owner may delete it.
+    // Detached, so that the texture's owner may delete it (whatever its kind: name 0).
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);

@@ -62,7 +62,11 @@ public:
     Texture createTexture(const Vec2d& size, int channels = 4);
     // One unsigned 32-bit integer a texel, sampled nearest: the flood's packed seeds.
     Texture createSeedTexture(const Vec2d& size);
+    // A one-dimensional float texture of four channels, `width` texels, filtered linearly.
+    Texture createLineTexture(std::int32_t width);
     void beginRenderToTexture(gl::GLuint texture, const Vec2d& size, std::int32_t level);
+    // The same into a one-dimensional texture.
+    void beginRenderToLine(gl::GLuint texture, std::int32_t width);
     void endRenderToTexture();
 
     void pushLayer(bool multisampled = true, bool cleared = true);

@@ -150,11 +150,10 @@ void NeonRenderer::drawProfile() {
     if (!profile.fits) {
         return;
     }
-    const Vec2d size{double(profile.nodes), 1.0};
     if (!profileTexture) {
-        profileTexture = target.createTexture(size, 4);
+        profileTexture = target.createLineTexture(profile.nodes);
     }
-    target.beginRenderToTexture(profileTexture.get(), size, 0);
+    target.beginRenderToLine(profileTexture.get(), profile.nodes);
     quad.bind();
     profileProgram.use();
     setStrokeSettings(profileProgram);
@@ -194,7 +193,7 @@ void NeonRenderer::drawStrokes(GLuint inputTexture, const Vec2d& frameSize) {
         program.setUniform2f(
             "profileMapping", static_cast<float>(perNode),
             static_cast<float>((0.5 - profile.start / profile.step) / profile.nodes));
-        program.setTexture("profile", GL_TEXTURE_2D, profileTexture.get(), 2);
+        program.setTexture("profile", GL_TEXTURE_1D, profileTexture.get(), 2);
     }
     quad.draw(program);
     target.clock().mark("strokes");

@@ -7,7 +7,7 @@ uniform sampler2D t0; // distance map: red only
 uniform sampler2D t1; // input layer: alpha, red, green, blue
 // The strokes' sum at evenly spaced distances (the stroke profile), and the texture coordinate
 // of a distance on it: distance * x + y.
-uniform sampler2D profile;
+uniform sampler1D profile;
 uniform vec2 profileMapping;
 uniform vec2 viewSize;
 uniform float composite; // 0 strokes alone, 1 over the input layer
@@ -40,7 +40,7 @@ void main() {
     float dist = readDist(gl_FragCoord.xy);
 #if PROFILE
     // The sum read from the stroke profile, linearly between its two nearest nodes.
-    vec4 sum = texture(profile, vec2(dist * profileMapping.x + profileMapping.y, 0.5));
+    vec4 sum = texture(profile, dist * profileMapping.x + profileMapping.y);
 #else
     vec4 sum = strokeSum(dist);
 #endif
