@@ -62,8 +62,9 @@ StrokeProfile strokeProfile(const NeonSettings& s, std::int32_t nodes) {
     profile.step = (to - from) / (nodes - 1);
     // Linear interpolation between nodes errs by at most step² / 8 times the sum's curvature:
     // at 64 nodes across the narrowest feature (a soft edge, onePix wide, or a glow's rise)
-    // that is a fifth of a level for a smoothstep and a third for the glow's power near zero,
-    // so frames stay within one level of the summed strokes. Coarser profiles are not used.
+    // that is a twentieth of a level for a smoothstep and a third of one where the glow's
+    // power rises from zero, so frames stay within one level of the summed strokes. Coarser
+    // profiles are not used.
     const double narrowest = std::min(onePix, glow);
     profile.fits = narrowest > 0.0 && narrowest / profile.step >= kProfileNodesPerFeature;
     profile.nodes = nodes;
