@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <cmath>
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstring>
-#include <mutex>
 #include <vector>
 
 using namespace gl;
@@ -73,24 +73,26 @@ private:
 // Floats converted at a time on the way up: a megabyte, whatever the frame.
 constexpr std::size_t kStripFloats = 1 << 18;
 
+// x / 255 for each byte x, as a float.
+constexpr std::array<float, 256> byteOver255() {
+    std::array<float, 256> f{};
+    for (std::size_t i = 0; i < f.size(); ++i) {
+        f[i] = static_cast<float>(i) / 255.0f;
+    }
+    return f;
+}
+
 // The float the driver makes of each byte when an 8-bit upload goes into a float texture
 // (about x / 255, rounded its own way), found by having it convert all 256 once; converting
 // with this table keeps its very values. The probe leaves the context's errors alone (they are
 // the frame's to read); one that read back nothing sensible is tried again next frame, and
-// meanwhile the bytes convert as x / 255.
+// meanwhile the bytes convert as x / 255. Renders come one at a time, so there is no lock:
+// the flag only publishes the table to threads that render later.
 const std::array<float, 256>& byteFloats() {
-    static std::mutex lock;
+    static constexpr std::array<float, 256> fallback = byteOver255();
     static std::array<float, 256> found{};
-    static bool known = false;
-    static std::array<float, 256> fallback = [] {
-        std::array<float, 256> f{};
-        for (std::size_t i = 0; i < f.size(); ++i) {
-            f[i] = static_cast<float>(i) / 255.0f;
-        }
-        return f;
-    }();
-    const std::lock_guard<std::mutex> held(lock);
-    if (known) {
+    static std::atomic<bool> known{false};
+    if (known.load(std::memory_order_acquire)) {
         return found;
     }
     std::array<unsigned char, 256> bytes{};
@@ -113,7 +115,7 @@ const std::array<float, 256>& byteFloats() {
         }
     }
     found = probed;
-    known = true;
+    known.store(true, std::memory_order_release);
     return found;
 }
 
