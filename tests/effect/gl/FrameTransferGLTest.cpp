@@ -4,6 +4,8 @@
 #include "tests/effect/gl/GlFixture.h"
 
 #include <cmath>
+#include <cstring>
+#include <vector>
 #include <functional>
 #include <thread>
 
@@ -314,6 +316,74 @@ TEST_F(FrameTransferGLTest, DownloadFaultsThrowTheHostCodeWriteNothingAndHoldNot
         EXPECT_EQ(firstDifference(input, output), "");
         expectNothingHeld(host);
     }
+}
+
+// The texture's floats, as `format` holds them, read back.
+std::vector<float> textureFloats(GLuint texture, GLenum format, int texels) {
+    std::vector<float> values(std::size_t(texels) * (format == GL_RED ? 1 : 4), -1.0f);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexImage(GL_TEXTURE_2D, 0, format, GL_FLOAT, values.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return values;
+}
+
+// The upload converts bytes to floats itself, strip by strip: every byte value, in every
+// channel and in the alpha-only texture, must become the float the driver makes of it, and
+// rows of every strip (and padded, bottom-up ones) land where they belong.
+TEST_F(FrameTransferGLTest, UploadsHoldTheFloatsTheDriverMakesOfTheBytes) {
+    using Order = World::RowOrder;
+    EffectHost host(&EntryPointFunc);
+    const int width = 2048;
+    const int height = 150;
+    auto fill = [&](World& world) {
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                PF_Pixel& p = world.at(x, y);
+                p.alpha = static_cast<A_u_char>(x + y * 3);
+                p.red = static_cast<A_u_char>(x * 7 + y);
+                p.green = static_cast<A_u_char>(255 - x);
+                p.blue = static_cast<A_u_char>(x / 8 + y * 5);
+            }
+        }
+    };
+    World input(width, height, 12);
+    fill(input);
+    // The driver's own conversion of the very bytes, top row first.
+    std::vector<std::uint8_t> bytes(std::size_t(width) * height * 4);
+    for (int y = 0; y < height; ++y) {
+        std::memcpy(&bytes[std::size_t(y) * width * 4], input.row(y), std::size_t(width) * 4);
+    }
+    GLuint reference = 0;
+    glGenTextures(1, &reference);
+    glBindTexture(GL_TEXTURE_2D, reference);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), width, height, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, bytes.data());
+    const std::vector<float> expected = textureFloats(reference, GL_RGBA, width * height);
+    glDeleteTextures(1, &reference);
+
+    std::uint64_t bytesPerPixel = 0;
+    GLenum pixelType = GL_NONE;
+    float multiplier = 0.0f;
+    for (const Order order : {Order::TopDown, Order::BottomUp}) {
+        SCOPED_TRACE(order == Order::BottomUp ? "bottom-up" : "top-down");
+        World world(width, height, 12, 0, order);
+        fill(world);
+        Kelvane::Neon::Texture four;
+        Kelvane::Neon::uploadInto(four, kFormatArgb8, world.world(), &host.inData(), &bytesPerPixel,
+                                  &pixelType, &multiplier);
+        EXPECT_TRUE(textureFloats(four.get(), GL_RGBA, width * height) == expected);
+        Kelvane::Neon::Texture alpha;
+        Kelvane::Neon::uploadInto(alpha, kFormatArgb8, world.world(), &host.inData(),
+                                  &bytesPerPixel, &pixelType, &multiplier, true);
+        const std::vector<float> red = textureFloats(alpha.get(), GL_RED, width * height);
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < red.size(); ++i) {
+            differing += red[i] != expected[i * 4] ? 1 : 0;
+        }
+        EXPECT_EQ(differing, 0u);
+    }
+    EXPECT_EQ(glErrors(), "");
+    expectNothingHeld(host);
 }
 
 TEST_F(FrameTransferGLTest, UploadFaultsThrowTheHostCodeAndMakeNoTexture) {
