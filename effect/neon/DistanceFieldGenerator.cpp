@@ -41,8 +41,9 @@ std::int32_t mapExtent(double frameExtent, std::int32_t scale) {
 
 // A seed, flood or distance program over packed seeds (one 32-bit integer a texel, read with
 // nearest samples), or over the two floats a texel as the passes are written.
-std::string seedPassText(bool packed, const char* fragment, bool withConstants = false) {
-    return glslWithSwitches({{"PACKED_SEEDS", packed}},
+std::string seedPassText(bool packed, const char* fragment, bool withConstants = false,
+                         bool toDistance = false) {
+    return glslWithSwitches({{"PACKED_SEEDS", packed}, {"TO_DISTANCE", toDistance}},
                             {withConstants ? glslConstants() : "", glsl::kSeedPacking, fragment});
 }
 
@@ -53,7 +54,8 @@ DistanceFieldGenerator::DistanceFieldGenerator(RenderTarget& target)
       writtenSeedProgram(glsl::kCommonVertex, seedPassText(false, glsl::kSeedFragment)),
       jumpFloodProgram(glsl::kCommonVertex, seedPassText(true, glsl::kJumpFloodFragment)),
       writtenJumpFloodProgram(glsl::kCommonVertex, seedPassText(false, glsl::kJumpFloodFragment)),
-      distanceProgram(glsl::kCommonVertex, seedPassText(true, glsl::kDistanceFragment, true)),
+      lastFloodProgram(glsl::kCommonVertex,
+                       seedPassText(true, glsl::kJumpFloodFragment, true, true)),
       writtenDistanceProgram(glsl::kCommonVertex,
                              seedPassText(false, glsl::kDistanceFragment, true)) {
     for (OpenglShader* program : programs()) {
@@ -62,8 +64,8 @@ DistanceFieldGenerator::DistanceFieldGenerator(RenderTarget& target)
 }
 
 std::array<OpenglShader*, 6> DistanceFieldGenerator::programs() {
-    return {&seedProgram,     &writtenSeedProgram,    &jumpFloodProgram, &writtenJumpFloodProgram,
-            &distanceProgram, &writtenDistanceProgram};
+    return {&seedProgram,      &writtenSeedProgram,    &jumpFloodProgram, &writtenJumpFloodProgram,
+            &lastFloodProgram, &writtenDistanceProgram};
 }
 
 DistanceFieldGenerator::~DistanceFieldGenerator() {
@@ -109,30 +111,40 @@ void DistanceFieldGenerator::generate(GLuint inputTexture, const Vec2d& frameSiz
     finishPass(seeding);
     target.clock().mark("seeds");
 
-    // Step widths 2^n, 2^(n-1), ..., 1.
+    // Step widths 2^n, 2^(n-1), ..., 1. A limit that is not positive puts every texel but
+    // the seeds out of reach.
+    const float limit =
+        distLimitInTexels > 0.0 ? float(distLimitInTexels) : std::numeric_limits<float>::min();
     OpenglShader& flood = asWritten ? writtenJumpFloodProgram : jumpFloodProgram;
     for (std::int32_t level = 0; level <= floodLevels; ++level) {
         const GLuint seeds = seedTextures[1 - current].get();
-        beginPass(flood, seedTextures);
-        flood.setUniform1i("width", 1 << (floodLevels - level));
-        flood.setUniform2f("viewSize", mapSize);
-        flood.setTexture("t0", GL_TEXTURE_2D, seeds, 0);
-        finishPass(flood);
+        // The fast passes' last step writes the distance map itself: no pass of its own.
+        const bool last = level == floodLevels && !asWritten;
+        OpenglShader& step = last ? lastFloodProgram : flood;
+        if (last) {
+            current = 0;
+            beginPass(step, pingPong);
+            step.setUniform1f("distLimit", limit);
+        } else {
+            beginPass(step, seedTextures);
+        }
+        step.setUniform1i("width", 1 << (floodLevels - level));
+        step.setUniform2f("viewSize", mapSize);
+        step.setTexture("t0", GL_TEXTURE_2D, seeds, 0);
+        finishPass(step);
         target.clock().mark("jump flood");
     }
 
-    const GLuint seeds = seedTextures[1 - current].get();
-    current = 0;
-    OpenglShader& distance = asWritten ? writtenDistanceProgram : distanceProgram;
-    beginPass(distance, pingPong);
-    distance.setUniform2f("mapSize", mapSize);
-    // A limit that is not positive puts every texel but the seeds out of reach.
-    const float limit =
-        distLimitInTexels > 0.0 ? float(distLimitInTexels) : std::numeric_limits<float>::min();
-    distance.setUniform1f("distLimit", limit);
-    distance.setTexture("t0", GL_TEXTURE_2D, seeds, 0);
-    finishPass(distance);
-    target.clock().mark("distance");
+    if (asWritten) {
+        const GLuint seeds = seedTextures[1 - current].get();
+        current = 0;
+        beginPass(writtenDistanceProgram, pingPong);
+        writtenDistanceProgram.setUniform2f("mapSize", mapSize);
+        writtenDistanceProgram.setUniform1f("distLimit", limit);
+        writtenDistanceProgram.setTexture("t0", GL_TEXTURE_2D, seeds, 0);
+        finishPass(writtenDistanceProgram);
+        target.clock().mark("distance");
+    }
 
     if (smoothRadius >= kMinSmoothRadius) {
         // The radius acts on map texels as given.

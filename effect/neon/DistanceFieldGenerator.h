@@ -64,7 +64,7 @@ private:
     OpenglShader writtenSeedProgram;
     OpenglShader jumpFloodProgram;
     OpenglShader writtenJumpFloodProgram;
-    OpenglShader distanceProgram;
+    OpenglShader lastFloodProgram; // the last step, into the distance map
     OpenglShader writtenDistanceProgram;
     GaussianSmoother smoother;
     std::int32_t mapScaleFactor = 1;

@@ -1,5 +1,10 @@
 in vec2 uv;
-#if PACKED_SEEDS
+#if PACKED_SEEDS && TO_DISTANCE
+// The last step writes the distance to the seed it keeps, as the distance pass would from it.
+out vec4 colourOut;
+uniform usampler2D t0;
+uniform float distLimit;
+#elif PACKED_SEEDS
 out uvec4 colourOut;
 uniform usampler2D t0;
 #else
@@ -47,7 +52,12 @@ void main() {
             }
         }
     }
-#if PACKED_SEEDS
+#if PACKED_SEEDS && TO_DISTANCE
+    vec2 seed = unpackSeed(bestPacked);
+    float d = length(seed - gl_FragCoord.xy);
+    float encoded = d > 0.0 ? pow(d / distLimit, 1.0 / DISTANCE_GAMMA) : 0.0;
+    colourOut = vec4(encoded, encoded, encoded, 1.0);
+#elif PACKED_SEEDS
     colourOut = uvec4(bestPacked, 0u, 0u, 0u);
 #else
     colourOut = vec4(bestCoord, 0.0, 0.0);

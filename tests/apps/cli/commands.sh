@@ -35,7 +35,7 @@ timings)
     "$cli" render -q -i small.png -o plain.pam
     "$cli" render -q -i small.png -o timed.pam --timings 2>low.txt
     cmp plain.pam timed.pam || fail "timing a frame changed it"
-    for stage in upload seeds "jump flood" distance blur "stroke table" "stroke profile" strokes \
+    for stage in upload seeds "jump flood" blur "stroke table" "stroke profile" strokes \
         conversion read-back "stages in all" wall; do
         grep -Eq "^  $stage +[0-9]+\.[0-9]+ ms" low.txt || fail "no $stage line: $(cat low.txt)"
     done
