@@ -6,6 +6,7 @@
 #include "effect/gl/RenderTarget.h"
 
 #include <algorithm>
+#include <cmath>
 
 using namespace gl;
 
@@ -41,7 +42,7 @@ std::string strokeFragmentSource(bool straightforward, bool overOrigin, bool pro
 StrokeProfile strokeProfile(const NeonSettings& s, std::int32_t nodes) {
     StrokeProfile profile;
     const double end = s.edgeEndDist;
-    if (!(end > 0.0) || nodes < 2) {
+    if (!(end > 0.0) || nodes < 3) {
         return profile;
     }
     // The stroke pass's own measures (StrokeSum.glsl), in encoded distance.
@@ -58,8 +59,12 @@ StrokeProfile strokeProfile(const NeonSettings& s, std::int32_t nodes) {
     const double margin = 1.0e-3 * (to - from + 1.0);
     from -= margin;
     to += margin;
-    profile.start = from;
-    profile.step = (to - from) / (nodes - 1);
+    // Node `zeroNode` sits at distance 0 exactly, where every seed's pixel reads: there the
+    // profile gives the sum itself, not a blend of its neighbours, which matters where a
+    // stroke starts at 0. One node of the span is kept for that shift.
+    profile.step = (to - from) / (nodes - 2);
+    profile.zeroNode = static_cast<std::int32_t>(std::ceil(-from / profile.step));
+    profile.start = -profile.zeroNode * profile.step;
     // Linear interpolation between nodes errs by at most step² / 8 times the sum's curvature:
     // at 64 nodes across the narrowest feature (a soft edge, onePix wide, or a glow's rise)
     // that is a twentieth of a level for a smoothstep and a third of one where the glow's
@@ -161,7 +166,7 @@ void NeonRenderer::drawProfile() {
     profileProgram.setUniform1f("edgeSize", static_cast<float>(settings.edgeSize));
     profileProgram.setUniform1f("glowSize", static_cast<float>(settings.glowSize));
     profileProgram.setUniformBlock("StrokeTable", strokeTableBuffer.get(), 0);
-    profileProgram.setUniform1f("profileStart", static_cast<float>(profile.start));
+    profileProgram.setUniform1f("profileZero", static_cast<float>(profile.zeroNode));
     profileProgram.setUniform1f("profileStep", static_cast<float>(profile.step));
     quad.draw(profileProgram);
     target.endRenderToTexture();
@@ -189,11 +194,11 @@ void NeonRenderer::drawStrokes(GLuint inputTexture, const Vec2d& frameSize) {
     program.setTexture("t0", GL_TEXTURE_2D, distanceField.resultTexture(), 0);
     program.setTexture("t1", GL_TEXTURE_2D, inputTexture, 1);
     if (profiled) {
-        // Node i's texel centre, (i + 0.5) / nodes, for the distance start + i * step.
+        // Node i's texel centre, (i + 0.5) / nodes, for the distance (i - zeroNode) * step:
+        // exact at distance 0 (nodes is a power of two).
         const double perNode = 1.0 / (profile.step * profile.nodes);
-        program.setUniform2f(
-            "profileMapping", static_cast<float>(perNode),
-            static_cast<float>((0.5 - profile.start / profile.step) / profile.nodes));
+        program.setUniform2f("profileMapping", static_cast<float>(perNode),
+                             static_cast<float>((profile.zeroNode + 0.5) / profile.nodes));
         program.setTexture("profile", GL_TEXTURE_1D, profileTexture.get(), 2);
     }
     quad.draw(program);

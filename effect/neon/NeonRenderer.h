@@ -35,11 +35,13 @@ std::string strokeFragmentSource(bool straightforward = true, bool overOrigin = 
 constexpr double kProfileNodesPerFeature = 64.0;
 
 // The stroke profile of a frame: `nodes` sums of every stroke, evenly spaced in encoded
-// distance from `start`, `step` apart; used where that spacing is fine enough (`fits`).
+// distance, `step` apart, node `zeroNode` at distance 0 (so node 0 at `start`); used where that
+// spacing is fine enough (`fits`).
 struct StrokeProfile {
     bool fits = false;
     double start = 0.0;
     double step = 0.0;
+    std::int32_t zeroNode = 0;
     std::int32_t nodes = 0;
 };
 StrokeProfile strokeProfile(const NeonSettings& settings, std::int32_t nodes);

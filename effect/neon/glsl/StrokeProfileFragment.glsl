@@ -1,10 +1,11 @@
 // The stroke profile: the strokes' sum (StrokeSum.glsl) at evenly spaced encoded distances,
-// node i at profileStart + i * profileStep, one texel a node. The sum depends on the distance
-// alone, so the stroke pass reads it from here instead of summing every stroke per pixel.
+// node i at (i - profileZero) * profileStep, one texel a node, node profileZero at 0 exactly.
+// The sum depends on the distance alone, so the stroke pass reads it from here instead of
+// summing every stroke per pixel.
 out vec4 colourOut;
-uniform float profileStart;
+uniform float profileZero;
 uniform float profileStep;
 
 void main() {
-    colourOut = strokeSum(profileStart + (gl_FragCoord.x - 0.5) * profileStep);
+    colourOut = strokeSum((gl_FragCoord.x - 0.5 - profileZero) * profileStep);
 }
