@@ -157,10 +157,16 @@ PF_Err drawFrame(EffectGpu& gpu, PF_InData* in_data, PF_OutData* out_data, PF_Ef
     const Vec2d frameSize{double(width), double(height)};
     renderer.prepare(layer.get(), frameSize);
     alpha.reset();
-    // The stroke pass draws every sample of the layer.
-    target.begin(renderer.layerNeedsSamples(), true);
-    renderer.drawStrokes(layer.get(), frameSize);
-    target.finish(multiplier16bit);
+    if (renderer.drawsToHost()) {
+        // One pass from the distance map to the host's order: no layer, no conversion pass.
+        target.beginOutput();
+        renderer.drawStrokes(layer.get(), frameSize, true);
+    } else {
+        // The stroke pass draws every sample of the layer.
+        target.begin(renderer.layerNeedsSamples(), true);
+        renderer.drawStrokes(layer.get(), frameSize);
+        target.finish(multiplier16bit);
+    }
     // The converted frame's framebuffer is bound; an allocation that failed left it, or a
     // layer before it, incomplete.
     const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;

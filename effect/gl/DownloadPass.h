@@ -14,6 +14,12 @@ public:
     DownloadPass();
     // Draws `texture` over the current viewport; the program stays in use.
     void draw(gl::GLuint texture, float multiplier16bit);
+    // Whether the 8-bit layer stores a float as clamp(x, 0, 1) * 255 rounded to even, and the
+    // conversion reads a byte back as byte * (the float nearest 1 / 255): then a pass can work
+    // out what the layer and this conversion would make of its colour itself. Found once, by
+    // having the driver store and read values (every byte, and the floats on either side of
+    // every rounding tie); a context current.
+    bool layerIsArithmetic();
     void release();
     // Forgets its objects without a GL call (no context left to delete them in).
     void abandon();
@@ -21,6 +27,7 @@ public:
 private:
     FullScreenQuad quad;
     OpenglShader conversionProgram;
+    OpenglShader probeProgram;
 };
 
 } // namespace Neon

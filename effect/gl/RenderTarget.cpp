@@ -252,6 +252,23 @@ void RenderTarget::finish(float multiplier16bit) {
     clock_.mark("conversion");
 }
 
+void RenderTarget::beginOutput() {
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().main.get());
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                              outputRenderbuffer_.get());
+    glDisable(GL_BLEND);
+    glDisable(GL_MULTISAMPLE);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glViewport(0, 0, width_, height_);
+}
+
+bool RenderTarget::layerIsArithmetic() {
+    if (!downloadPass_) {
+        downloadPass_ = std::make_unique<DownloadPass>();
+    }
+    return downloadPass_->layerIsArithmetic();
+}
+
 void RenderTarget::release() {
     clock_.stop();
     deleteBuffers();

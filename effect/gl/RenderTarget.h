@@ -52,6 +52,12 @@ public:
     // passes run as written.
     void begin(bool multisampled = true, bool overwritten = false);
     void finish(float multiplier16bit);
+    // Instead of begin and finish: the frame's one pass draws the host's order itself, into the
+    // output the read-back reads.
+    void beginOutput();
+    // Whether a pass may work out the layer's store and the conversion itself (see
+    // DownloadPass::layerIsArithmetic).
+    bool layerIsArithmetic();
     void release();
     // What `release` does, without a GL call: for a set-down with no context to call into.
     // The objects go with the contexts destroyed next.

@@ -18,11 +18,12 @@ namespace {
 // those that sum strokes with the sum. The fast programs leave out, at compile time, what
 // their frames do not use.
 std::string withStrokeSettings(const char* fragment, bool straightforward, bool overOrigin,
-                               bool sums, bool profiled = false) {
+                               bool sums, bool profiled = false, bool toHost = false) {
     return glslWithSwitches(
         {{"STRAIGHTFORWARD", straightforward},
          {"OVER_ORIGIN", overOrigin},
          {"PROFILE", profiled},
+         {"TO_HOST", toHost},
          {"MAX_COLORS", kMaxColors},
          {"MAX_STROKES", kMaxStrokes}},
         {glslConstants(), glsl::kStrokeSettings, sums ? glsl::kStrokeSum : "", fragment});
@@ -34,9 +35,11 @@ constexpr std::int32_t kWantedProfileNodes = 16384;
 
 } // namespace
 
-std::string strokeFragmentSource(bool straightforward, bool overOrigin, bool profiled) {
+std::string strokeFragmentSource(bool straightforward, bool overOrigin, bool profiled,
+                                 bool toHost) {
     return withStrokeSettings(glsl::kStrokeFragment, straightforward, overOrigin || straightforward,
-                              true, profiled && !straightforward);
+                              true, profiled && !straightforward,
+                              toHost && !overOrigin && !straightforward);
 }
 
 StrokeProfile strokeProfile(const NeonSettings& s, std::int32_t nodes) {
@@ -82,6 +85,8 @@ NeonRenderer::NeonRenderer(RenderTarget& target)
       asWrittenProgram(glsl::kCommonVertex, strokeFragmentSource(true, true)),
       profiledProgram(glsl::kCommonVertex, strokeFragmentSource(false, false, true)),
       profiledOverOriginProgram(glsl::kCommonVertex, strokeFragmentSource(false, true, true)),
+      toHostProgram(glsl::kCommonVertex, strokeFragmentSource(false, false, false, true)),
+      profiledToHostProgram(glsl::kCommonVertex, strokeFragmentSource(false, false, true, true)),
       strokeTableProgram(glsl::kCommonVertex,
                          withStrokeSettings(glsl::kStrokeTableFragment, false, false, false)),
       profileProgram(glsl::kCommonVertex,
@@ -97,10 +102,10 @@ bool NeonRenderer::straightforward() const {
     return target.passesAsWritten();
 }
 
-std::array<OpenglShader*, 7> NeonRenderer::programs() {
-    return {&strokeProgram,   &overOriginProgram,         &asWrittenProgram,
-            &profiledProgram, &profiledOverOriginProgram, &strokeTableProgram,
-            &profileProgram};
+std::array<OpenglShader*, 9> NeonRenderer::programs() {
+    return {&strokeProgram,         &overOriginProgram,         &asWrittenProgram,
+            &profiledProgram,       &profiledOverOriginProgram, &toHostProgram,
+            &profiledToHostProgram, &strokeTableProgram,        &profileProgram};
 }
 
 NeonRenderer::~NeonRenderer() {
@@ -173,13 +178,15 @@ void NeonRenderer::drawProfile() {
     target.clock().mark("stroke profile");
 }
 
-void NeonRenderer::drawStrokes(GLuint inputTexture, const Vec2d& frameSize) {
+void NeonRenderer::drawStrokes(GLuint inputTexture, const Vec2d& frameSize, bool toHost) {
     const NeonSettings& s = settings;
     const bool asWritten = straightforward();
 
     const bool overOrigin = s.composite == Composite::NeonAndOrigin;
     const bool profiled = !asWritten && profile.fits;
+    toHost = toHost && drawsToHost();
     OpenglShader& program = asWritten  ? asWrittenProgram
+                            : toHost   ? (profiled ? profiledToHostProgram : toHostProgram)
                             : profiled ? (overOrigin ? profiledOverOriginProgram : profiledProgram)
                             : overOrigin ? overOriginProgram
                                          : strokeProgram;
@@ -203,6 +210,10 @@ void NeonRenderer::drawStrokes(GLuint inputTexture, const Vec2d& frameSize) {
     }
     quad.draw(program);
     target.clock().mark("strokes");
+}
+
+bool NeonRenderer::drawsToHost() {
+    return !straightforward() && !layerNeedsSamples() && target.layerIsArithmetic();
 }
 
 bool NeonRenderer::layerNeedsSamples() const {

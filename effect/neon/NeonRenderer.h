@@ -29,7 +29,7 @@ class RenderTarget;
 // program for one composite, which reads each stroke from the stroke table, or, profiled,
 // reads the strokes' sum from the stroke profile.
 std::string strokeFragmentSource(bool straightforward = true, bool overOrigin = true,
-                                 bool profiled = false);
+                                 bool profiled = false, bool toHost = false);
 
 // Nodes the stroke profile needs across its narrowest feature to be used.
 constexpr double kProfileNodesPerFeature = 64.0;
@@ -62,7 +62,13 @@ public:
     // strokes do not read it (`readsLayerColour`): the distance field and the stroke table,
     // which need no layer begun, then the stroke pass into the begun layer.
     void prepare(gl::GLuint inputTexture, const Vec2d& frameSize);
-    void drawStrokes(gl::GLuint inputTexture, const Vec2d& frameSize);
+    // With `toHost`, a frame that `drawsToHost` is drawn straight into the host's order, as
+    // the layer and the conversion would make it, into the framebuffer bound.
+    void drawStrokes(gl::GLuint inputTexture, const Vec2d& frameSize, bool toHost = false);
+    // Whether drawStrokes can draw into the host's order: the fast "Only Neon" frames (one
+    // sample a pixel, so no resolve), where the target says the layer's store and the
+    // conversion's read are arithmetic the stroke pass can do.
+    bool drawsToHost();
 
     // Whether the frame's layer must be multisampled for the bytes of the passes as written:
     // only where a pixel's samples may differ (see the definition).
@@ -89,7 +95,7 @@ private:
     // The most nodes this context's textures hold, up to the wanted number.
     std::int32_t profileNodes();
 
-    std::array<OpenglShader*, 7> programs();
+    std::array<OpenglShader*, 9> programs();
     // Whether the target's options ask for the passes as written.
     bool straightforward() const;
 
@@ -100,6 +106,8 @@ private:
     OpenglShader asWrittenProgram;  // either composite, as the pass is written
     OpenglShader profiledProgram;   // "Only Neon" from the stroke profile
     OpenglShader profiledOverOriginProgram;
+    OpenglShader toHostProgram; // "Only Neon" into the host's order
+    OpenglShader profiledToHostProgram;
     OpenglShader strokeTableProgram;
     OpenglShader profileProgram;
     Texture profileTexture;

@@ -36,6 +36,21 @@ vec4 blend(vec4 previous, vec4 source) {
     return vec4((1.0 - w) * previous.rgb + w * mixed, a);
 }
 
+#if TO_HOST
+// What the layer and the conversion make of a premultiplied colour, where the driver's store
+// and read are this arithmetic (checked before use): the layer's bytes (clamped, times 255,
+// rounded to even), read back as byte / 255 (a multiplication by the float nearest 1 / 255),
+// then the host's alpha, red, green, blue, straight, as DownloadFragment.glsl makes them.
+vec4 toHost(vec4 c) {
+    vec4 s = roundEven(clamp(c, 0.0, 1.0) * 255.0) * (1.0 / 255.0);
+    vec4 result = vec4(0.0);
+    if (s.a != 0.0) {
+        result = vec4(s.a, s.r / s.a, s.g / s.a, s.b / s.a);
+    }
+    return result;
+}
+#endif
+
 void main() {
     float dist = readDist(gl_FragCoord.xy);
 #if PROFILE
@@ -50,7 +65,11 @@ void main() {
     // transparent one leaves the strokes exactly as they are alone.
     // Under "Only Neon" the mix gives the sum exactly: the layer is not read.
     if (overOrigin == 0) {
+#if TO_HOST
+        colourOut = toHost(sum);
+#else
         colourOut = sum;
+#endif
         return;
     }
     vec4 origin = swapChannel(texture(t1, uv));

@@ -36,17 +36,19 @@ timings)
     "$cli" render -q -i small.png -o timed.pam --timings 2>low.txt
     cmp plain.pam timed.pam || fail "timing a frame changed it"
     for stage in upload seeds "jump flood" blur "stroke table" "stroke profile" strokes \
-        conversion read-back "stages in all" wall; do
+        read-back "stages in all" wall; do
         grep -Eq "^  $stage +[0-9]+\.[0-9]+ ms" low.txt || fail "no $stage line: $(cat low.txt)"
     done
     head -1 low.txt | grep -qx "frame 0, 320 x 200:" || fail "first line: $(head -1 low.txt)"
     # Low: a quarter-size map, reach 160 px = 40 texels, steps 32..1 and the seeds' own pass.
     grep -q "jump flood .* 7 passes" low.txt || fail "Low's flood: $(cat low.txt)"
     ! grep -q resolve low.txt || fail "Only Neon has no multisampled layer to resolve"
+    ! grep -q conversion low.txt || fail "Only Neon draws the host's order in its stroke pass"
     "$cli" render -q -i small.png -o extreme.pam --timings --set Quality=Extreme \
         --set "Composite=Neon And Origin" 2>extreme.txt
     grep -q "jump flood .* 9 passes" extreme.txt || fail "Extreme's flood: $(cat extreme.txt)"
     grep -Eq "^  resolve +[0-9]" extreme.txt || fail "no resolve: $(cat extreme.txt)"
+    grep -Eq "^  conversion +[0-9]" extreme.txt || fail "no conversion: $(cat extreme.txt)"
     ;;
 
 installed)

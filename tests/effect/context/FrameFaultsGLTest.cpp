@@ -86,12 +86,16 @@ TEST_F(FrameFaultsGLTest, StorageTheGpuCannotGiveIsOutOfMemoryAndWritesNothing) 
     Kelvane::Neon::Host::HostGLContext hostContext;
     hostContext.makeCurrent();
 
-    // After a frame of another size the first allocation is the output renderbuffer's;
-    // at the same size, the layer's.
+    // After a frame of another size the first allocation is the output renderbuffer's; at the
+    // same size, the layer's ("Neon And Origin": an "Only Neon" frame draws into the output
+    // itself and makes no layer).
     for (const bool resized : {true, false}) {
         SCOPED_TRACE(resized ? "output renderbuffer" : "layer");
         if (resized) {
             ASSERT_EQ(host.render(other.world(), other.world()), PF_Err_NONE);
+        } else {
+            host.streams().at(NEON_COMPOSITE).u.pd.value = 2;
+            ASSERT_EQ(host.render(input.world(), expected.world()), PF_Err_NONE);
         }
         Kelvane::Neon::Host::World failed(24, 16, 4, 0x5A);
         failed.fill(PF_Pixel{1, 2, 3, 4});
@@ -113,6 +117,8 @@ TEST_F(FrameFaultsGLTest, StorageTheGpuCannotGiveIsOutOfMemoryAndWritesNothing) 
     // A frame that throws after an allocation failed (the output renderbuffer's, after a frame
     // of another size) leaves its errors pending in the context; they are not the next
     // frame's, and what it could not allocate is asked for anew.
+    host.streams().at(NEON_COMPOSITE).u.pd.value = 1;
+    ASSERT_EQ(host.render(input.world(), expected.world()), PF_Err_NONE);
     ASSERT_EQ(host.render(other.world(), other.world()), PF_Err_NONE);
     allocationsToFail = 1;
     host.failPixelData(true);
