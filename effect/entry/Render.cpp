@@ -2,6 +2,7 @@
 
 #include "effect/controls/ControlReading.h"
 #include "effect/controls/EffectInfo.h"
+#include "effect/controls/SuiteScoper.h"
 #include "effect/controls/TimingsSuite.h"
 #include "effect/entry/GpuLifetime.h"
 #include "effect/gl/ContextRegistry.h"
@@ -91,23 +92,10 @@ PF_Err reportTooLarge(PF_OutData* out_data, A_long width, A_long height) {
 // Effects does not: nothing is timed there).
 class TimingsReport {
 public:
-    explicit TimingsReport(const SPBasicSuite* basic) : basic_(basic) {
-        const void* suite = nullptr;
-        if (basic_ != nullptr &&
-            basic_->AcquireSuite(kZarvoNeonTimingsSuite, kZarvoNeonTimingsSuiteVersion1, &suite) ==
-                kSPNoError) {
-            suite_ = static_cast<const ZarvoNeonTimingsSuite1*>(suite);
-        }
-    }
-    ~TimingsReport() {
-        if (suite_ != nullptr) {
-            basic_->ReleaseSuite(kZarvoNeonTimingsSuite, kZarvoNeonTimingsSuiteVersion1);
-        }
-    }
-    TimingsReport(const TimingsReport&) = delete;
-    TimingsReport& operator=(const TimingsReport&) = delete;
+    explicit TimingsReport(const SPBasicSuite* basic)
+        : suite_(basic, kZarvoNeonTimingsSuite, kZarvoNeonTimingsSuiteVersion1, std::nothrow) {}
 
-    bool wanted() const { return suite_ != nullptr && suite_->ReportStage != nullptr; }
+    bool wanted() const { return suite_.get() != nullptr && suite_->ReportStage != nullptr; }
     void send(const std::vector<StageTime>& times) const {
         for (const StageTime& t : times) {
             suite_->ReportStage(t.stage.c_str(), t.passes, t.milliseconds);
@@ -115,8 +103,7 @@ public:
     }
 
 private:
-    const SPBasicSuite* basic_;
-    const ZarvoNeonTimingsSuite1* suite_ = nullptr;
+    const SuiteScoper<ZarvoNeonTimingsSuite1> suite_;
 };
 
 // One frame on the current context, from the input layer to the output world. The output is
