@@ -235,11 +235,7 @@ void RenderTarget::finish(float multiplier16bit) {
     if (resolves) {
         clock_.mark("resolve");
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().main.get());
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              outputRenderbuffer_.get());
-    glDisable(GL_BLEND);
-    glDisable(GL_MULTISAMPLE);
+    bindOutput();
     // The conversion writes every pixel: clearing first changes nothing.
     if (options_.passesAsWritten) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -252,12 +248,16 @@ void RenderTarget::finish(float multiplier16bit) {
     clock_.mark("conversion");
 }
 
-void RenderTarget::beginOutput() {
+void RenderTarget::bindOutput() {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers().main.get());
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
                               outputRenderbuffer_.get());
     glDisable(GL_BLEND);
     glDisable(GL_MULTISAMPLE);
+}
+
+void RenderTarget::beginOutput() {
+    bindOutput();
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glViewport(0, 0, width_, height_);
 }

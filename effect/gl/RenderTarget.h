@@ -125,6 +125,8 @@ private:
     Framebuffers& framebuffers();
     bool allocationFails() const;
     void attachTopLayer();
+    // Binds the output renderbuffer's framebuffer for a pass that writes the host's order.
+    void bindOutput();
     // Storage for the renderbuffer bound to GL_RENDERBUFFER; `samples` 0 for single-sample.
     void allocateStorage(gl::GLsizei samples);
 
